@@ -1,0 +1,48 @@
+// The device as a whole: where its files and the emulator's state live on the host, the
+// state files (journals, report log), and the device-wide lock.
+#pragma once
+
+#include "platform/text.h"
+
+#include <string>
+#include <vector>
+
+namespace device {
+
+// The host folder that stands for the device (POSIX: $QRV_DEVICE_ROOT, else "device" in the
+// current folder; Windows: the system drive's root).
+std::string rootDir();
+
+// The host path of a device path, or false when the path climbs above the device's root.
+// Existing names are matched without regard to letter case; the rest is kept as written.
+bool hostPath(const WCHAR* devicePath, std::string& host);
+
+// State files of the emulator, kept beside the device's files where no device path reaches
+// (POSIX: <root>/state; Windows: \QRVState). Names are plain file names such as "calls".
+std::string statePath(const char* name);
+// Appends one line (no newline inside) in one write, so that lines of several processes never
+// mix. False when the state folder cannot be written.
+bool appendStateLine(const char* name, const std::string& line);
+// The lines of a state file, oldest first; empty when the file is absent.
+std::vector<std::string> readStateLines(const char* name);
+bool clearStateFile(const char* name);
+
+// Holds the device-wide lock from construction to destruction. Calls on one device never
+// interleave: a second process waits. The lock may be taken again by the holder's own process.
+class Lock {
+ public:
+  Lock();
+  ~Lock();
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
+
+// Text that explains the last failure of the registry or the state files in this process
+// (which file, which line), for tools that report it to a person; empty when none.
+std::string lastProblem();
+
+}  // namespace device

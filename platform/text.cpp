@@ -1,0 +1,270 @@
+// UTF-16 text operations and the bounded formatter, the same on every target.
+#include "platform/text.h"
+
+#include <cstdint>
+
+namespace {
+
+WCHAR foldCase(WCHAR c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
+  // Latin-1 capitals, except the multiplication sign.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
+  return c;
+}
+
+const WCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
+
+// Appends units to a bounded buffer; remembers when something did not fit.
+struct Sink {
+  WCHAR* dst;
+  std::size_t capacity;
+  std::size_t length = 0;
+  bool cut = false;
+
+  void put(WCHAR c) {
+    if (length + 1 < capacity) {
+      dst[length++] = c;
+    } else {
+      cut = true;
+    }
+  }
+  void puts(const WCHAR* s) {
+    for (; *s; ++s) put(*s);
+  }
+  void putDecimal(std::uint32_t magnitude, bool negative) {
+    WCHAR digits[16];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<WCHAR>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) put('-');
+    while (n > 0) put(digits[--n]);
+  }
+};
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Converts; returns false at the first unpaired surrogate when strict, else replaces it.
+bool convertToUtf8(const WCHAR* s, std::size_t length, std::string& out, bool strict) {
+  out.clear();
+  out.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) {
+    std::uint32_t c = static_cast<std::uint16_t>(s[i]);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length) {
+      std::uint32_t low = static_cast<std::uint16_t>(s[i + 1]);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (strict) return false;
+      c = 0xFFFD;
+    }
+    appendUtf8(out, c);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t textLength(const WCHAR* s) {
+  if (!s) return 0;
+  std::size_t n = 0;
+  while (s[n]) ++n;
+  return n;
+}
+
+bool textCopyN(WCHAR* dst, std::size_t capacity, const WCHAR* src, std::size_t count) {
+  if (!dst || capacity == 0) return false;
+  std::size_t n = 0;
+  bool fitted = true;
+  if (src) {
+    for (; n < count && src[n]; ++n) {
+      if (n + 1 >= capacity) {
+        fitted = false;
+        break;
+      }
+      dst[n] = src[n];
+    }
+  }
+  dst[n] = 0;
+  return fitted;
+}
+
+bool textCopy(WCHAR* dst, std::size_t capacity, const WCHAR* src) {
+  return textCopyN(dst, capacity, src, static_cast<std::size_t>(-1));
+}
+
+bool textAppend(WCHAR* dst, std::size_t capacity, const WCHAR* src) {
+  if (!dst) return false;
+  std::size_t used = 0;
+  while (used < capacity && dst[used]) ++used;
+  if (used >= capacity) return false;
+  return textCopy(dst + used, capacity - used, src);
+}
+
+int textCompare(const WCHAR* a, const WCHAR* b) {
+  static const WCHAR empty[] = {0};
+  if (!a) a = empty;
+  if (!b) b = empty;
+  for (;; ++a, ++b) {
+    std::uint16_t x = static_cast<std::uint16_t>(*a), y = static_cast<std::uint16_t>(*b);
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return 0;
+  }
+}
+
+int textCompareNoCase(const WCHAR* a, const WCHAR* b) {
+  static const WCHAR empty[] = {0};
+  if (!a) a = empty;
+  if (!b) b = empty;
+  for (;; ++a, ++b) {
+    std::uint16_t x = static_cast<std::uint16_t>(foldCase(*a));
+    std::uint16_t y = static_cast<std::uint16_t>(foldCase(*b));
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return 0;
+  }
+}
+
+int textFormatV(WCHAR* dst, std::size_t capacity, const WCHAR* format, va_list args) {
+  if (!dst || capacity == 0) return -1;
+  Sink out{dst, capacity};
+  for (const WCHAR* p = format ? format : kNull + 6; *p; ++p) {
+    if (*p != '%') {
+      out.put(*p);
+      continue;
+    }
+    WCHAR conv = p[1];
+    switch (conv) {
+      case 's': {
+        const WCHAR* s = va_arg(args, const WCHAR*);
+        out.puts(s ? s : kNull);
+        break;
+      }
+      case 'c':
+        out.put(static_cast<WCHAR>(va_arg(args, int)));
+        break;
+      case 'i':
+      case 'd': {
+        std::int32_t v = va_arg(args, std::int32_t);
+        std::uint32_t magnitude =
+            v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
+        out.putDecimal(magnitude, v < 0);
+        break;
+      }
+      case 'u':
+        out.putDecimal(va_arg(args, std::uint32_t), false);
+        break;
+      case '%':
+        out.put('%');
+        break;
+      case 0:
+        out.put('%');
+        --p;  // the loop's ++p lands on the terminator
+        break;
+      default:
+        out.put('%');
+        out.put(conv);
+        break;
+    }
+    ++p;
+  }
+  dst[out.length] = 0;
+  return out.cut ? -1 : static_cast<int>(out.length);
+}
+
+int textFormat(WCHAR* dst, std::size_t capacity, const WCHAR* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = textFormatV(dst, capacity, format, args);
+  va_end(args);
+  return n;
+}
+
+std::string textToUtf8(const WCHAR* s, std::size_t length) {
+  std::string out;
+  convertToUtf8(s, length, out, false);
+  return out;
+}
+
+std::string textToUtf8(const WCHAR* s) { return textToUtf8(s, textLength(s)); }
+
+bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out) {
+  std::string converted;
+  if (!convertToUtf8(s, length, converted, true)) return false;
+  out.swap(converted);
+  return true;
+}
+
+Text textFromUtf8(const std::string& s) {
+  Text out;
+  out.reserve(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  std::size_t n = s.size(), i = 0;
+  while (i < n) {
+    unsigned char b = p[i];
+    std::uint32_t cp;
+    std::size_t extra;
+    if (b < 0x80) {
+      cp = b;
+      extra = 0;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      cp = b & 0x1F;
+      extra = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      cp = b & 0x0F;
+      extra = 2;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      cp = b & 0x07;
+      extra = 3;
+    } else {
+      out += static_cast<WCHAR>(0xFFFD);
+      ++i;
+      continue;
+    }
+    bool ok = i + extra < n || extra == 0;
+    for (std::size_t k = 1; ok && k <= extra; ++k) {
+      unsigned char c = p[i + k];
+      if ((c & 0xC0) != 0x80) ok = false;
+      else cp = (cp << 6) | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if (ok && ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+               (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))) {
+      ok = false;
+    }
+    if (!ok) {
+      out += static_cast<WCHAR>(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<WCHAR>(0xD800 + (cp >> 10));
+      out += static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<WCHAR>(cp);
+    }
+    i += extra + 1;
+  }
+  return out;
+}

@@ -1,0 +1,15 @@
+// Display names of hotkeys ("Ctrl + F11") and the ordering of the hotkey table by them.
+#pragma once
+
+#include "hzkcore/hzkcore.h"
+
+#include <cstdint>
+
+// The name in a module-wide buffer of 32 units, valid until the next call.
+const WCHAR* HotkeyKeyName(std::uint32_t keyCode, std::uint32_t modifiers);
+
+// True when a's name sorts before b's.
+bool CompareHotkeys(const HotkeyEntry& a, const HotkeyEntry& b);
+
+// Sorts records first..last (inclusive) by name; equal names by key code, then modifiers.
+void SortHotkeys(HotkeyEntry* table, int first, int last);

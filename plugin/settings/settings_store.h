@@ -1,0 +1,37 @@
+// The plug-in's in-memory copy of the device's applications, hotkeys, error pages and
+// Application Selector switch: loaded before a walk, committed after an Apply.
+#pragma once
+
+#include "hzkcore/hzkcore.h"
+
+#include <cstdint>
+
+constexpr int kApplicationCapacity = 20;
+constexpr int kHotkeyCapacity = 100;
+constexpr int kBuiltInHotkeyCount = 10;
+
+// A row of the built-in key tables.
+struct KeyTableRow {
+  WCHAR name[32];
+  std::uint32_t code;  // bit 31 stands for the Alt modifier
+  std::int32_t data;
+};
+
+// Hotkeys F1 to F10 that every device has (data 1).
+extern const KeyTableRow DefaultHotkeys[kBuiltInHotkeyCount];
+
+struct SettingsStore {
+  std::int32_t selectorEnabled;
+  HotkeyEntry protectedHotkey;
+  ErrorPageTable errorPages;
+  AppEntry applications[kApplicationCapacity];
+  HotkeyEntry hotkeys[kHotkeyCapacity];
+  std::int32_t currentHotkey;      // slot of the hotkey frame being walked, -1 for none
+  std::int32_t currentApplication; // slot of the application frame being walked, -1 for none
+};
+
+// The module-wide store, zeroed at load.
+SettingsStore& settingsStore();
+
+void LoadSettings();
+void CommitSettings();
