@@ -13,6 +13,9 @@ namespace device {
 // current folder; Windows: the system drive's root).
 std::string rootDir();
 
+// Points this process, and the programs it starts, at another device root.
+void setRootDir(const std::string& dir);
+
 // The host path of a device path, or false when the path climbs above the device's root.
 // Existing names are matched without regard to letter case; the rest is kept as written.
 bool hostPath(const WCHAR* devicePath, std::string& host);
