@@ -1,0 +1,50 @@
+// The settings library's stored state as a whole: the one module that knows how the desktop
+// settings are laid out in the device registry. The library's operations and the emulator's
+// front end both read and write the settings through it.
+#pragma once
+
+#include "platform/text.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct StoredApplication {
+  Text title, executable, arguments, iconFile;
+  std::int32_t runAtStartup = 0;
+  std::int32_t startupDelay = 0;
+};
+
+struct StoredHotkey {
+  std::uint32_t keyCode = 0;
+  std::uint32_t modifiers = 0;
+  std::int32_t action = 6;
+  std::int32_t data = 0;
+  Text application, arguments;
+};
+
+constexpr std::size_t kStoredErrorPages = 13;
+
+struct DeviceSettings {
+  std::map<std::int32_t, std::int32_t> settings;      // numbered settings
+  std::map<std::int32_t, std::int32_t> viewSettings;  // numbered view settings
+  Text password;
+  std::vector<StoredApplication> applications;  // stored order, at most 20
+  std::vector<StoredHotkey> hotkeys;            // stored order
+  // Page texts for ids 60004 to 60016; none until defaults were installed.
+  std::optional<std::array<Text, kStoredErrorPages>> errorPages;
+};
+
+// What a new device holds (no error-page table yet).
+DeviceSettings defaultDeviceSettings();
+// The error pages that installing the defaults puts in place.
+std::array<Text, kStoredErrorPages> defaultErrorPages();
+
+// Reads everything; false (with device::lastProblem() saying why) when the registry cannot be
+// read. Values that were never stored read as the defaults.
+bool readDeviceSettings(DeviceSettings& out);
+// Replaces everything stored by `in`; false when the registry cannot be written.
+bool writeDeviceSettings(const DeviceSettings& in);
