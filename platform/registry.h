@@ -43,6 +43,11 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 // Enumerates value names in stored order; ERROR_NO_MORE_ITEMS past the last.
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
                    DWORD* type, BYTE* data, DWORD* size);
+// Enumerates the names of a key's subkeys in stored order; ERROR_NO_MORE_ITEMS past the last,
+// ERROR_MORE_DATA when the name does not fit (nameLength counts units without the terminator).
+// keyClass, classLength and lastWriteTime may be null.
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
+                   LPWSTR keyClass, DWORD* classLength, void* lastWriteTime);
 LONG RegCloseKey(HKEY key);
 // Makes every change made so far durable.
 LONG RegFlushKey(HKEY key);
