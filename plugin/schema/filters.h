@@ -19,3 +19,7 @@ DWORD ReadRegistryDword(const RegistryDwordRef& ref);
 // True when HKCU\Software\Corvane\ConfigFiltersOff is a non-zero REG_DWORD. Read once, at the
 // first call after the plug-in is loaded, and cached.
 bool FiltersOff();
+
+// Forgets the cached switch, so that the next FiltersOff reads the registry again. For tests,
+// which run many walks in one process; the plug-in itself never calls it.
+void ResetFiltersOffCacheForTesting();

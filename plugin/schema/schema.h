@@ -34,5 +34,21 @@ inline std::uint32_t entryCount(const SchemaVersion& version) {
 }
 
 // Advances `position` past the indentation (blanks, '+' and '|') and returns the depth, half
-// the count; throws CVCException on an odd count.
+// the count; throws CVCException on an odd count. The type string must be terminated.
 int ParseIndent(const WCHAR*& position, const WCHAR* typeString);
+
+// One entry's text taken apart into copies of its own, so that the tables are only ever read.
+struct ParsedEntry {
+  int depth;
+  WCHAR body[kSchemaTextCapacity];        // everything after the indentation
+  WCHAR word[kSchemaTextCapacity];        // body up to its first blank
+  WCHAR rest[kSchemaTextCapacity];        // body after its first blank; "" without one
+  WCHAR attributes[kSchemaTextCapacity];  // the KEY=VALUE list, each terminated, then ""
+};
+
+// Fills `parsed` from the entry's text. Throws CVCException on odd indentation, and when the
+// type string or its attribute list does not end inside the entry's text.
+void ParseEntry(const SchemaEntry& entry, ParsedEntry* parsed);
+
+// The depth of an entry alone; throws as ParseEntry.
+int EntryDepth(const SchemaEntry& entry);
