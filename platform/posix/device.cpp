@@ -1,0 +1,289 @@
+// The emulated device on POSIX: its root folder, device paths, state files and the device lock.
+#include "platform/device.h"
+
+#include "platform/posix/device_internal.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace device {
+namespace {
+
+constexpr char kRootVariable[] = "QRV_DEVICE_ROOT";
+
+std::mutex& problemMutex() {
+  static std::mutex m;
+  return m;
+}
+std::string& problemText() {
+  static std::string text;
+  return text;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The entry of `dir` whose name equals `name` without regard to case; an exact match wins.
+bool findEntryNoCase(const std::string& dir, const std::string& name, std::string& found) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return false;
+  Text wanted = detail::foldText(textFromUtf8(name));
+  bool any = false;
+  while (struct dirent* entry = ::readdir(d)) {
+    std::string candidate = entry->d_name;
+    if (candidate == "." || candidate == "..") continue;
+    if (candidate == name) {
+      found = candidate;
+      any = true;
+      break;
+    }
+    if (!any && detail::foldText(textFromUtf8(candidate)) == wanted) {
+      found = candidate;
+      any = true;
+    }
+  }
+  ::closedir(d);
+  return any;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Locks held by this process, by lock-file path. A forked child starts with none of its own.
+struct HeldLock {
+  int fd = -1;
+  int count = 0;
+};
+struct LockTable {
+  std::mutex mutex;
+  pid_t owner = 0;
+  std::map<std::string, HeldLock> held;
+};
+LockTable& lockTable() {
+  static LockTable table;
+  return table;
+}
+// The lock path each Lock object took, so that it releases the one it holds even when the
+// device root changed in between.
+std::map<const Lock*, std::string>& lockPaths() {
+  static std::map<const Lock*, std::string> paths;
+  return paths;
+}
+
+}  // namespace
+
+namespace detail {
+
+void setLastProblem(const std::string& text) {
+  std::lock_guard<std::mutex> guard(problemMutex());
+  problemText() = text;
+}
+
+WCHAR foldUnit(WCHAR c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
+  return c;
+}
+
+Text foldText(const Text& s) {
+  Text out(s);
+  for (auto& c : out) c = foldUnit(c);
+  return out;
+}
+
+bool ensureStateDir() {
+  std::string root = rootDir();
+  std::string state = root + "/state";
+  if (isDirectory(state)) return true;
+  ::mkdir(root.c_str(), 0755);
+  if (::mkdir(state.c_str(), 0755) != 0 && errno != EEXIST) {
+    setLastProblem("cannot create the state folder " + state + ": " + std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace detail
+
+std::string rootDir() {
+  const char* value = std::getenv(kRootVariable);
+  if (value && *value) return value;
+  return "device";
+}
+
+void setRootDir(const std::string& dir) { ::setenv(kRootVariable, dir.c_str(), 1); }
+
+bool hostPath(const WCHAR* devicePath, std::string& host) {
+  // Split into names; "." is nothing, ".." goes back one name and may never leave files/.
+  std::vector<std::string> names;
+  std::string path = textToUtf8(devicePath ? devicePath : WSTR(""));
+  std::string current;
+  auto finish = [&]() -> bool {
+    if (current.empty() || current == ".") {
+    } else if (current == "..") {
+      if (names.empty()) return false;
+      names.pop_back();
+    } else {
+      names.push_back(current);
+    }
+    current.clear();
+    return true;
+  };
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!finish()) return false;
+    } else {
+      current += c;
+    }
+  }
+  if (!finish()) return false;
+
+  std::string result = rootDir() + "/files";
+  bool existing = isDirectory(result);
+  for (const auto& name : names) {
+    std::string found;
+    if (existing && findEntryNoCase(result, name, found)) {
+      result += "/" + found;
+      existing = isDirectory(result);
+    } else {
+      result += "/" + name;
+      existing = false;
+    }
+  }
+  host = result;
+  return true;
+}
+
+std::string statePath(const char* name) { return rootDir() + "/state/" + (name ? name : ""); }
+
+bool appendStateLine(const char* name, const std::string& line) {
+  if (!detail::ensureStateDir()) return false;
+  // A line break inside would split the entry in two: it becomes a blank.
+  std::string whole = line;
+  for (auto& c : whole) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  whole += '\n';
+  std::string path = statePath(name);
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    detail::setLastProblem("cannot open " + path + ": " + std::strerror(errno));
+    return false;
+  }
+  bool ok = writeAll(fd, whole.data(), whole.size());
+  if (!ok) detail::setLastProblem("cannot write " + path + ": " + std::strerror(errno));
+  ::close(fd);
+  return ok;
+}
+
+std::vector<std::string> readStateLines(const char* name) {
+  std::vector<std::string> lines;
+  std::string path = statePath(name);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return lines;
+  std::string content;
+  char buffer[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool clearStateFile(const char* name) {
+  std::string path = statePath(name);
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+  detail::setLastProblem("cannot clear " + path + ": " + std::strerror(errno));
+  return false;
+}
+
+Lock::Lock() {
+  if (!detail::ensureStateDir()) return;
+  std::string path = statePath("lock");
+  LockTable& table = lockTable();
+  std::lock_guard<std::mutex> guard(table.mutex);
+  if (table.owner != ::getpid()) {
+    // Inherited descriptors share the parent's lock: a child must take its own.
+    for (auto& entry : table.held) ::close(entry.second.fd);
+    table.held.clear();
+    lockPaths().clear();
+    table.owner = ::getpid();
+  }
+  HeldLock& held = table.held[path];
+  if (held.count == 0) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      detail::setLastProblem("cannot open the device lock " + path + ": " + std::strerror(errno));
+      table.held.erase(path);
+      return;
+    }
+    int rc;
+    do {
+      rc = ::flock(fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      detail::setLastProblem("cannot lock " + path + ": " + std::strerror(errno));
+      ::close(fd);
+      table.held.erase(path);
+      return;
+    }
+    held.fd = fd;
+  }
+  ++held.count;
+  lockPaths()[this] = path;
+  held_ = true;
+}
+
+Lock::~Lock() {
+  if (!held_) return;
+  LockTable& table = lockTable();
+  std::lock_guard<std::mutex> guard(table.mutex);
+  auto pathEntry = lockPaths().find(this);
+  if (pathEntry == lockPaths().end()) return;
+  auto entry = table.held.find(pathEntry->second);
+  lockPaths().erase(pathEntry);
+  if (entry == table.held.end()) return;
+  if (--entry->second.count == 0) {
+    ::close(entry->second.fd);  // closing the only descriptor releases the lock
+    table.held.erase(entry);
+  }
+}
+
+std::string lastProblem() {
+  std::lock_guard<std::mutex> guard(problemMutex());
+  return problemText();
+}
+
+}  // namespace device

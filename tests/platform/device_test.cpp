@@ -1,0 +1,103 @@
+// Device paths, state files and the device root of the emulated device.
+#include "platform/device.h"
+
+#include "support/temp_device.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DevicePath, MapsDevicePathsBelowFiles) {
+  TempDevice dev;
+  dev.writeFile("Windows/QRVConfig.dll", "x");
+  dev.writeFile("Program Files/Agent/Mirdak/QRVall.cfg", "x");
+  const std::string files = dev.root().string() + "/files";
+  struct Case {
+    const char* name;
+    const WCHAR* device;
+    bool ok;
+    std::string host;  // below files/
+  };
+  const Case cases[] = {
+      {"backslashes", WSTR("\\Windows\\QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
+      {"forward slashes", WSTR("/Windows/QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
+      {"mixed separators", WSTR("\\Windows/QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
+      {"existing names in any case", WSTR("\\WINDOWS\\qrvconfig.DLL"), true,
+       "/Windows/QRVConfig.dll"},
+      {"blank inside a name", WSTR("\\program files\\AGENT\\mirdak\\qrvALL.cfg"), true,
+       "/Program Files/Agent/Mirdak/QRVall.cfg"},
+      {"missing names kept as written", WSTR("\\windows\\New\\Thing.TXT"), true,
+       "/Windows/New/Thing.TXT"},
+      {"dot and doubled separators", WSTR("\\.\\Windows\\\\.\\QRVConfig.dll"), true,
+       "/Windows/QRVConfig.dll"},
+      {"climb back inside", WSTR("\\Temp\\..\\Windows\\QRVConfig.dll"), true,
+       "/Windows/QRVConfig.dll"},
+      {"the root", WSTR("\\"), true, ""},
+      {"no leading separator", WSTR("Windows\\QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
+      {"climb above files", WSTR("\\..\\state\\registry.reg"), false, ""},
+      {"climb after descending", WSTR("\\Windows\\..\\..\\state\\lock"), false, ""},
+      {"climb with forward slashes", WSTR("/../../etc/passwd"), false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string host = "unchanged";
+    EXPECT_EQ(device::hostPath(c.device, host), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(host, files + c.host) << c.name;
+    }
+  }
+}
+
+TEST(DevicePath, NoDevicePathReachesState) {
+  TempDevice dev;
+  const WCHAR* attempts[] = {WSTR("\\state"), WSTR("\\..\\state"), WSTR("\\..\\STATE\\lock"),
+                             WSTR("\\Windows\\..\\..\\state")};
+  for (const WCHAR* attempt : attempts) {
+    std::string host;
+    if (device::hostPath(attempt, host)) {
+      EXPECT_EQ(host.rfind(dev.root().string() + "/files", 0), 0u) << host;
+    }
+  }
+}
+
+TEST(DeviceRoot, SetRootDirSwitchesAndReachesTheEnvironment) {
+  TempDevice dev;
+  EXPECT_EQ(device::rootDir(), dev.root().string());
+  const char* env = std::getenv("QRV_DEVICE_ROOT");
+  ASSERT_NE(env, nullptr);
+  EXPECT_EQ(std::string(env), dev.root().string());
+  EXPECT_EQ(device::statePath("calls"), dev.root().string() + "/state/calls");
+}
+
+TEST(StateFiles, AppendReadAndClear) {
+  TempDevice dev;
+  EXPECT_TRUE(device::readStateLines("calls").empty());
+  EXPECT_TRUE(device::appendStateLine("calls", "GetSetting(4, 1)"));
+  EXPECT_TRUE(device::appendStateLine("calls", ""));
+  EXPECT_TRUE(device::appendStateLine("calls", "two\nlines"));
+  EXPECT_EQ(device::readStateLines("calls"),
+            (std::vector<std::string>{"GetSetting(4, 1)", "", "two lines"}));
+  EXPECT_TRUE(device::clearStateFile("calls"));
+  EXPECT_TRUE(device::readStateLines("calls").empty());
+  EXPECT_TRUE(device::clearStateFile("calls"));  // clearing an absent file is fine
+}
+
+TEST(StateFiles, StateFolderIsMadeOnDemand) {
+  TempDevice dev;
+  std::filesystem::remove_all(dev.root() / "state");
+  EXPECT_TRUE(device::appendStateLine("messages", "a"));
+  EXPECT_EQ(device::readStateLines("messages").size(), 1u);
+}
+
+TEST(DeviceLock, ReentrantWithinOneProcess) {
+  TempDevice dev;
+  device::Lock outer;
+  ASSERT_TRUE(outer.held());
+  {
+    device::Lock inner;  // would wait forever if the lock were not re-entrant
+    EXPECT_TRUE(inner.held());
+  }
+  device::Lock again;
+  EXPECT_TRUE(again.held());
+}
+
+}  // namespace
