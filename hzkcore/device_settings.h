@@ -27,6 +27,9 @@ struct StoredHotkey {
 };
 
 constexpr std::size_t kStoredErrorPages = 13;
+// The most records the library keeps; longer lists are cut when they are stored.
+constexpr std::size_t kStoredApplicationCapacity = 20;
+constexpr std::size_t kStoredHotkeyCapacity = 100;
 
 struct DeviceSettings {
   std::map<std::int32_t, std::int32_t> settings;      // numbered settings
@@ -48,3 +51,20 @@ std::array<Text, kStoredErrorPages> defaultErrorPages();
 bool readDeviceSettings(DeviceSettings& out);
 // Replaces everything stored by `in`; false when the registry cannot be written.
 bool writeDeviceSettings(const DeviceSettings& in);
+
+// The same state part by part, so that one operation of the library touches only its own
+// values. Reads give the defaults for what was never stored; all give false (with
+// device::lastProblem()) when the registry cannot be read or written.
+bool readSetting(std::int32_t number, std::int32_t& value);
+bool writeSetting(std::int32_t number, std::int32_t value);
+bool readViewSetting(std::int32_t number, std::int32_t& value);
+bool writeViewSetting(std::int32_t number, std::int32_t value);
+bool readPassword(Text& out);
+bool writePassword(const Text& in);
+bool readApplications(std::vector<StoredApplication>& out);
+bool writeApplications(const std::vector<StoredApplication>& in);  // the first 20 are kept
+bool readHotkeys(std::vector<StoredHotkey>& out);
+bool writeHotkeys(const std::vector<StoredHotkey>& in);  // the first 100 are kept
+bool readErrorPages(std::optional<std::array<Text, kStoredErrorPages>>& out);
+// No table removes the stored one.
+bool writeErrorPages(const std::optional<std::array<Text, kStoredErrorPages>>& in);
