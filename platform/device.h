@@ -16,6 +16,10 @@ std::string rootDir();
 // Points this process, and the programs it starts, at another device root.
 void setRootDir(const std::string& dir);
 
+// The host folder that holds the running program (its own executable's folder), so that a
+// tool can find what was built beside it; empty when it cannot be told.
+std::string programDir();
+
 // The host path of a device path, or false when the path climbs above the device's root.
 // Existing names are matched without regard to letter case; the rest is kept as written.
 bool hostPath(const WCHAR* devicePath, std::string& host);

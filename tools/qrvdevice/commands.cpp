@@ -1,0 +1,276 @@
+// The emulator's commands: laying down a device, loading and showing its state, delivering
+// package files, running the launcher and reading what the run reported.
+#include "tools/qrvdevice/commands.h"
+
+#include "platform/device.h"
+#include "platform/process.h"
+#include "tools/qrvdevice/device_state.h"
+#include "tools/qrvdevice/state_json.h"
+#include "tools/qrvdevice/summary.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The image's files, by their place in the image folder and on the device.
+struct ImageFile {
+  const char* imagePath;
+  const WCHAR* devicePath;
+};
+const ImageFile kImageFiles[] = {
+    {"Tolvex.exe", WSTR("\\Tolvex.exe")},
+    {"QRVConfig.dll", WSTR("\\QRVConfig.dll")},
+    {"Windows/CVConfigManager.1.0.dll", WSTR("\\Windows\\CVConfigManager.1.0.dll")},
+    {"Windows/HZKCORE.dll", WSTR("\\Windows\\HZKCORE.dll")},
+    {"Windows/platform.dll", WSTR("\\Windows\\platform.dll")},
+};
+
+const WCHAR* const kImageFolders[] = {WSTR("\\Windows"), WSTR("\\Temp"),
+                                      WSTR("\\Program Files\\Agent\\Mirdak")};
+
+const WCHAR kComponentKey[] = WSTR("SOFTWARE\\Corvane\\CVConfigManager\\Components\\61000");
+
+int fail(const std::string& message) {
+  std::cerr << "qrvdevice: " << message << "\n";
+  return kExitFailed;
+}
+
+std::string deviceRoot() {
+  std::error_code error;
+  fs::path root = fs::absolute(device::rootDir(), error);
+  return error ? device::rootDir() : root.lexically_normal().string();
+}
+
+// The folder that holds the built image: QRV_IMAGE_DIR, else "image" beside the folder of
+// this program.
+fs::path imageDir() {
+  if (const char* configured = std::getenv("QRV_IMAGE_DIR")) {
+    if (*configured) return fs::path(configured);
+  }
+  std::string own = device::programDir();
+  return fs::path(own.empty() ? "." : own).parent_path() / "image";
+}
+
+fs::path filesDir() { return fs::path(device::rootDir()) / "files"; }
+fs::path stateDir() { return fs::path(device::statePath("lock")).parent_path(); }
+
+bool deviceExists() {
+  std::error_code error;
+  return fs::exists(fs::path(device::statePath("registry.reg")), error);
+}
+
+int noDevice() {
+  return fail("no device at " + deviceRoot() + " (create one with: qrvdevice init)");
+}
+
+bool hostPathOf(const WCHAR* devicePath, std::string& host) {
+  return device::hostPath(devicePath, host);
+}
+
+// Empties the device's files and the emulator's state, keeping the lock file, which the
+// caller holds.
+bool clearDevice(std::string& problem) {
+  std::error_code error;
+  for (const fs::path& folder : {filesDir(), stateDir()}) {
+    if (!fs::exists(folder, error)) continue;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+      if (folder == stateDir() && entry.path().filename() == "lock") continue;
+      fs::remove_all(entry.path(), error);
+      if (error) {
+        problem = "cannot remove " + entry.path().string() + ": " + error.message();
+        return false;
+      }
+    }
+    if (error) {
+      problem = "cannot read " + folder.string() + ": " + error.message();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool layDownImage(std::string& problem) {
+  fs::path image = imageDir();
+  std::error_code error;
+  for (const ImageFile& file : kImageFiles) {
+    if (!fs::is_regular_file(image / file.imagePath, error)) {
+      problem = "the device image has no " + std::string(file.imagePath) + " (looked in " +
+                image.string() + "; build the device_image target or set QRV_IMAGE_DIR)";
+      return false;
+    }
+  }
+  for (const WCHAR* folder : kImageFolders) {
+    std::string host;
+    if (!hostPathOf(folder, host) || (fs::create_directories(host, error), error)) {
+      problem = "cannot create the folder " + textToUtf8(folder) + " on the device";
+      return false;
+    }
+  }
+  for (const ImageFile& file : kImageFiles) {
+    std::string host;
+    if (!hostPathOf(file.devicePath, host) ||
+        !fs::copy_file(image / file.imagePath, host, fs::copy_options::overwrite_existing,
+                       error)) {
+      problem = "cannot copy " + std::string(file.imagePath) + " to " + textToUtf8(file.devicePath) +
+                (error ? ": " + error.message() : std::string());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool registerComponent(std::string& problem) {
+  return writeMachineText(kComponentKey, WSTR("Name"), WSTR("Corvane Desktop Utility"), problem) &&
+         writeMachineText(kComponentKey, WSTR("Library"), WSTR("\\Windows\\QRVConfig.dll"),
+                          problem) &&
+         writeMachineText(kComponentKey, WSTR("Apply"), WSTR("QRV_ApplySettings"), problem) &&
+         writeMachineText(kComponentKey, WSTR("Save"), WSTR("QRV_SaveSettings"), problem);
+}
+
+bool readWholeFile(const std::string& path, std::string& content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  content = out.str();
+  return !in.bad();
+}
+
+// A plain file name of the package folder: no folder part, nothing that climbs.
+bool isPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("\\/\0", 3)) == std::string::npos;
+}
+
+}  // namespace
+
+int commandInit(bool force) {
+  std::error_code error;
+  fs::create_directories(stateDir(), error);
+  fs::create_directories(filesDir(), error);
+  if (error) return fail("cannot create the device at " + deviceRoot() + ": " + error.message());
+  device::Lock lock;
+  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+
+  bool existing = deviceExists() || !fs::is_empty(filesDir(), error);
+  if (existing && !force) {
+    return fail("a device already exists at " + deviceRoot() + " (use init --force to replace it)");
+  }
+  std::string problem;
+  if (!clearDevice(problem) || !layDownImage(problem) || !registerComponent(problem) ||
+      !writeLoadableState(defaultLoadableState(), problem)) {
+    return fail("init: " + problem);
+  }
+  std::cout << "device created at " << deviceRoot() << "\n";
+  return kExitOk;
+}
+
+int commandLoad(const std::string& stateFile) {
+  std::string text;
+  if (!readWholeFile(stateFile, text)) return fail("cannot read " + stateFile);
+  LoadableState state;
+  std::string problem;
+  if (!stateFromJson(text, state, problem)) return fail(stateFile + ": " + problem);
+  if (!deviceExists()) return noDevice();
+  device::Lock lock;
+  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+  if (!writeLoadableState(state, problem)) return fail("load: " + problem);
+  return kExitOk;
+}
+
+int commandShow(bool asJson) {
+  if (!deviceExists()) return noDevice();
+  DeviceState state;
+  std::vector<std::string> notes;
+  std::string problem;
+  {
+    // One consistent picture: no call of a running launcher changes it halfway.
+    device::Lock lock;
+    if (!readDeviceState(state, notes, problem)) return fail(problem);
+  }
+  for (const std::string& note : notes) std::cerr << "qrvdevice: " << note << "\n";
+  std::cout << (asJson ? stateToJson(state) : stateSummary(state));
+  return kExitOk;
+}
+
+int commandPush(const std::string& hostFile, const std::string& name) {
+  if (!isPlainFileName(name)) {
+    return fail("\"" + name + "\" is not a plain file name for the package folder");
+  }
+  std::error_code error;
+  if (!fs::is_regular_file(hostFile, error)) return fail("cannot read " + hostFile);
+  if (!deviceExists()) return noDevice();
+
+  device::Lock lock;
+  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+  RegistryValue root;
+  std::string problem;
+  if (!readRegistryValue(kPackageRootValue, root, problem)) return fail(problem);
+  if (root.kind != RegistryValue::Kind::Text) {
+    return fail("the package root (APPS) is not set as a text on this device");
+  }
+  std::string devicePath = root.text + "\\Mirdak\\" + name;
+  std::string host;
+  if (!device::hostPath(textFromUtf8(devicePath).c_str(), host)) {
+    return fail("the package folder " + devicePath + " is outside the device");
+  }
+  fs::create_directories(fs::path(host).parent_path(), error);
+  if (error || !fs::copy_file(hostFile, host, fs::copy_options::overwrite_existing, error)) {
+    return fail("cannot copy " + hostFile + " to " + devicePath +
+                (error ? ": " + error.message() : std::string()));
+  }
+  std::cout << devicePath << "\n";
+  return kExitOk;
+}
+
+int commandRun(const std::vector<std::string>& args, const std::string* rawLine) {
+  if (!deviceExists()) return noDevice();
+  std::string problem;
+  {
+    device::Lock lock;
+    if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+    if (!clearRunRecords(problem)) return fail(problem);
+  }
+  int code = device::runDeviceProgram(WSTR("\\Tolvex.exe"), args, rawLine);
+  if (code < 0) return fail("cannot run \\Tolvex.exe on the device at " + deviceRoot());
+  if (code >= 128) {
+    return fail("\\Tolvex.exe was ended by signal " + std::to_string(code - 128));
+  }
+  if (code != 0) return fail("\\Tolvex.exe ended with exit code " + std::to_string(code));
+
+  std::vector<std::string> notes;
+  std::vector<ReportEntry> report = readReport(notes);
+  for (const std::string& note : notes) std::cerr << "qrvdevice: " << note << "\n";
+  std::size_t errors = 0, warnings = 0;
+  for (const ReportEntry& entry : report) {
+    errors += entry.errors.size();
+    warnings += entry.warnings.size();
+  }
+  std::cout << reportLines(report) << "Tolvex.exe ran: " << report.size()
+            << " manager call(s), " << errors << " error(s), " << warnings << " warning(s)\n";
+  return kExitOk;
+}
+
+int commandReport() {
+  if (!deviceExists()) return noDevice();
+  std::vector<std::string> notes;
+  std::vector<ReportEntry> report = readReport(notes);
+  for (const std::string& note : notes) std::cerr << "qrvdevice: " << note << "\n";
+  std::cout << reportLines(report);
+  return kExitOk;
+}
+
+int commandPath(const std::string& devicePath) {
+  std::string host;
+  if (!device::hostPath(textFromUtf8(devicePath).c_str(), host)) {
+    return fail(devicePath + " climbs above the device's root and names nothing");
+  }
+  std::cout << host << "\n";
+  return kExitOk;
+}
