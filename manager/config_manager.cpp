@@ -1,0 +1,141 @@
+// The configuration manager's three entry points: apply a configuration file, export the
+// device's configuration, and describe itself.
+#include "manager/config_manager.h"
+
+#include "manager/call_report.h"
+#include "manager/components.h"
+#include "manager/configuration_document.h"
+#include "platform/device.h"
+#include "platform/export.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr std::int32_t kOk = 0;
+constexpr std::int32_t kFailed = -1;
+
+const WCHAR* componentLabel(const Component& component) {
+  return component.name.empty() ? component.id.c_str() : component.name.c_str();
+}
+
+void applyComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
+  HMODULE library = componentLibrary(component);
+  if (library == nullptr) {
+    report.addError(WSTR("Cannot load the library '%s' of component '%s'"),
+                    component.library.c_str(), componentLabel(component));
+    return;
+  }
+  auto apply = componentEntry<ComponentApplyFn>(library, component.applyEntry);
+  if (apply == nullptr) {
+    Text entry = textFromUtf8(component.applyEntry);
+    report.addError(WSTR("The library '%s' of component '%s' has no apply entry '%s'"),
+                    component.library.c_str(), componentLabel(component), entry.c_str());
+    return;
+  }
+  DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
+  if (!reportDocument) return;
+  apply(document, reportDocument.get());
+  report.collect(reportDocument.get());
+}
+
+void saveComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
+  HMODULE library = componentLibrary(component);
+  if (library == nullptr) {
+    report.addError(WSTR("Cannot load the library '%s' of component '%s'"),
+                    component.library.c_str(), componentLabel(component));
+    return;
+  }
+  auto save = componentEntry<ComponentSaveFn>(library, component.saveEntry);
+  if (save == nullptr) {
+    Text entry = textFromUtf8(component.saveEntry);
+    report.addError(WSTR("The library '%s' of component '%s' has no save entry '%s'"),
+                    component.library.c_str(), componentLabel(component), entry.c_str());
+    return;
+  }
+  DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
+  if (!reportDocument) return;
+  // The empty version label asks for the newest version of the component's schema.
+  save(document, reportDocument.get(), WSTR(""));
+  report.collect(reportDocument.get());
+}
+
+std::int32_t finish(const CallReport& report) {
+  report.writeLogEntry();
+  return report.hasErrors() ? kFailed : kOk;
+}
+
+}  // namespace
+
+QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+  device::Lock lock;
+  const WCHAR* file = path ? path : WSTR("");
+  CallReport report("applyConfiguration", file);
+  if (!lock.held()) {
+    report.addError(WSTR("Cannot lock the device; '%s' was not applied"), file);
+    return finish(report);
+  }
+
+  DomRef<IXMLDOMDocument> document = loadConfigurationFile(file, report);
+  if (!document) return finish(report);
+
+  DomRef<IXMLDOMElement> configuration = findConfigurationElement(document.get());
+  if (!configuration) {
+    report.addError(WSTR("'%s' has no element with TYPE \"CONFIGURATION\""), file);
+    return finish(report);
+  }
+  std::vector<Component> components =
+      componentsInDocument(configuration.get(), registeredComponents());
+  if (components.empty()) {
+    report.addError(WSTR("'%s' holds no registered component"), file);
+    return finish(report);
+  }
+  for (const Component& component : components) {
+    applyComponent(component, document.get(), report);
+  }
+  return finish(report);
+}
+
+QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
+  device::Lock lock;
+  const std::size_t room = buffer != nullptr && capacity > 0 ? std::size_t(capacity) : 0;
+  if (room > 0) buffer[0] = 0;
+  CallReport report("getConfiguration", WSTR(""));
+  if (!lock.held()) {
+    report.addError(WSTR("Cannot lock the device; the configuration was not exported"));
+    return finish(report);
+  }
+
+  DomRef<IXMLDOMDocument> document = newExportDocument(report);
+  if (!document) return finish(report);
+  std::vector<Component> components = registeredComponents();
+  if (components.empty()) report.addWarning(WSTR("No component is registered"));
+  for (const Component& component : components) {
+    saveComponent(component, document.get(), report);
+  }
+
+  CreateDirectoryW(WSTR("\\Temp"), nullptr);
+  PathVariant destination(QRV_EXPORT_FILE);
+  if (FAILED(document->save(destination.get()))) {
+    report.addError(WSTR("Cannot write '%s'"), QRV_EXPORT_FILE);
+    return finish(report);
+  }
+  report.setFile(QRV_EXPORT_FILE);
+  // A path cut to fit would name another file: the caller gets all of it or nothing.
+  if (room > 0 && !textCopy(buffer, room, QRV_EXPORT_FILE)) buffer[0] = 0;
+  return finish(report);
+}
+
+QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
+  device::Lock lock;
+  CallReport report("getInfo", WSTR(""));
+  Text line = WSTR("CVConfigManager 1.0");
+  std::vector<Component> components = registeredComponents();
+  if (components.empty()) line += WSTR(": no components");
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    line += i == 0 ? WSTR(": ") : WSTR("; ");
+    line += components[i].id;
+    if (!components[i].name.empty()) line += WSTR(" ") + components[i].name;
+  }
+  if (buffer != nullptr && capacity > 0) textCopy(buffer, std::size_t(capacity), line.c_str());
+  return finish(report);
+}
