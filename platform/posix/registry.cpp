@@ -1,0 +1,482 @@
+// The registry of the emulated device: one text file in the state folder, shared by every
+// process that uses the device, each call atomic against the others.
+#include "platform/registry.h"
+
+#include "platform/device.h"
+#include "platform/posix/device_internal.h"
+#include "platform/posix/registry_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uintptr_t kCurrentUserHandle = 0x80000001u;
+constexpr std::uintptr_t kLocalMachineHandle = 0x80000002u;
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+struct OpenKey {
+  int root = regfile::kLocalMachine;
+  Text path;
+  REGSAM access = KEY_ALL_ACCESS;
+};
+
+// What this process knows of the registry file. The parsed tree is reused while the file is
+// the same file: the descriptor kept open pins its inode, so a new file can never take its
+// identity, and every writer replaces the file instead of changing it in place.
+struct Cache {
+  std::string path;
+  bool valid = false;
+  bool missing = false;
+  int fd = -1;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  struct timespec mtime = {0, 0};
+  regfile::Tree tree;
+
+  void drop() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    valid = false;
+    missing = false;
+    tree = regfile::Tree();
+  }
+};
+
+struct Registry {
+  std::mutex mutex;
+  std::map<std::uintptr_t, OpenKey> handles;
+  std::uintptr_t nextHandle = 0x1000;
+  Cache cache;
+};
+
+Registry& registry() {
+  static Registry* instance = new Registry;  // lives until the process ends
+  return *instance;
+}
+
+std::string registryPath() { return device::statePath("registry.reg"); }
+
+bool sameFile(const Cache& cache, const struct stat& st) {
+  return cache.dev == st.st_dev && cache.ino == st.st_ino && cache.size == st.st_size &&
+         cache.mtime.tv_sec == st.st_mtim.tv_sec && cache.mtime.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+void remember(Cache& cache, int fd, const struct stat& st) {
+  if (cache.fd >= 0 && cache.fd != fd) ::close(cache.fd);
+  cache.fd = fd;
+  cache.dev = st.st_dev;
+  cache.ino = st.st_ino;
+  cache.size = st.st_size;
+  cache.mtime = st.st_mtim;
+  cache.valid = true;
+  cache.missing = false;
+}
+
+bool readAll(int fd, std::string& out) {
+  out.clear();
+  char buffer[16384];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+bool writeAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Brings the cache up to date with the file; ERROR_BADDB when the file cannot be read.
+LONG load(Cache& cache) {
+  std::string path = registryPath();
+  if (cache.path != path) {
+    cache.drop();
+    cache.path = path;
+  }
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) {
+      if (!(cache.valid && cache.missing)) {
+        cache.drop();
+        cache.valid = true;
+        cache.missing = true;
+      }
+      return ERROR_SUCCESS;
+    }
+    device::detail::setLastProblem(path + ": " + std::strerror(errno));
+    cache.drop();
+    return ERROR_BADDB;
+  }
+  if (cache.valid && !cache.missing && sameFile(cache, st)) return ERROR_SUCCESS;
+
+  cache.drop();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string content;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !readAll(fd, content)) {
+    device::detail::setLastProblem(path + ": cannot be read: " + std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+    return ERROR_BADDB;
+  }
+  regfile::ParseError error;
+  if (!regfile::parse(content, cache.tree, error)) {
+    device::detail::setLastProblem(path + ":" + std::to_string(error.line) + ": " + error.message);
+    ::close(fd);
+    cache.drop();
+    return ERROR_BADDB;
+  }
+  remember(cache, fd, st);
+  return ERROR_SUCCESS;
+}
+
+// Holds the registry's own lock file for one change. It is not the device lock: a process may
+// hold that one for a whole apply while making registry calls.
+class FileLock {
+ public:
+  FileLock() {
+    if (!device::detail::ensureStateDir()) return;
+    std::string path = device::statePath("registry.lock");
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+      device::detail::setLastProblem(path + ": " + std::strerror(errno));
+      return;
+    }
+    int rc;
+    do {
+      rc = ::flock(fd_, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      device::detail::setLastProblem(path + ": cannot be locked: " + std::strerror(errno));
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Writes the tree to a new file and puts it in place of the old one in one rename.
+LONG save(Cache& cache) {
+  std::string path = registryPath();
+  std::string temporary = path + ".new";
+  std::string text = regfile::serialize(cache.tree);
+  int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  struct stat st;
+  if (fd < 0 || !writeAll(fd, text) || ::fstat(fd, &st) != 0 ||
+      ::rename(temporary.c_str(), path.c_str()) != 0) {
+    device::detail::setLastProblem(path + ": cannot be written: " + std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+    ::unlink(temporary.c_str());
+    cache.drop();  // the tree holds a change the file does not
+    return ERROR_WRITE_FAULT;
+  }
+  remember(cache, fd, st);
+  return ERROR_SUCCESS;
+}
+
+bool resolve(Registry& reg, HKEY key, OpenKey& out) {
+  auto value = reinterpret_cast<std::uintptr_t>(key);
+  if (value == kLocalMachineHandle || value == kCurrentUserHandle) {
+    out = OpenKey();
+    out.root = value == kLocalMachineHandle ? regfile::kLocalMachine : regfile::kCurrentUser;
+    return true;
+  }
+  auto it = reg.handles.find(value);
+  if (it == reg.handles.end()) return false;
+  out = it->second;
+  return true;
+}
+
+HKEY newHandle(Registry& reg, const OpenKey& key) {
+  std::uintptr_t value = reg.nextHandle;
+  reg.nextHandle += 4;
+  reg.handles[value] = key;
+  return reinterpret_cast<HKEY>(value);
+}
+
+Text join(const Text& base, const WCHAR* subKey) {
+  Text sub = regfile::normalizeKeyPath(subKey ? Text(subKey) : Text());
+  if (base.empty()) return sub;
+  if (sub.empty()) return base;
+  return base + WSTR("\\") + sub;
+}
+
+// Names must survive the text file unchanged: no line breaks, no unpaired surrogates.
+bool storableName(const Text& name, std::size_t maxLength) {
+  if (name.size() > maxLength) return false;
+  for (WCHAR c : name) {
+    if (c == '\n' || c == '\r') return false;
+  }
+  std::string ignored;
+  return textToUtf8Strict(name.c_str(), name.size(), ignored);
+}
+
+bool storableKeyPath(const Text& path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == Text::npos) end = path.size();
+    if (!storableName(path.substr(start, end - start), kMaxKeyNameLength)) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+// Runs `read` on the current tree.
+LONG withTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&)>& read) {
+  Registry& reg = registry();
+  std::lock_guard<std::mutex> guard(reg.mutex);
+  OpenKey open;
+  if (!resolve(reg, key, open)) return ERROR_INVALID_HANDLE;
+  LONG status = load(reg.cache);
+  if (status != ERROR_SUCCESS) return status;
+  return read(open, reg.cache.tree);
+}
+
+// Runs `change` on the current tree under the registry lock and stores the result when it
+// says it changed something.
+LONG changeTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&, bool&)>& change) {
+  Registry& reg = registry();
+  std::lock_guard<std::mutex> guard(reg.mutex);
+  OpenKey open;
+  if (!resolve(reg, key, open)) return ERROR_INVALID_HANDLE;
+  FileLock lock;
+  if (!lock.held()) return ERROR_WRITE_FAULT;
+  LONG status = load(reg.cache);
+  if (status != ERROR_SUCCESS) return status;
+  bool changed = false;
+  status = change(open, reg.cache.tree, changed);
+  if (changed) {
+    LONG saved = save(reg.cache);
+    if (saved != ERROR_SUCCESS) return saved;
+  }
+  return status;
+}
+
+// Copies a value's data out under the platform's size rules.
+LONG copyData(const regfile::Value& value, DWORD* type, BYTE* data, DWORD* size) {
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+  if (type) *type = value.type;
+  DWORD needed = static_cast<DWORD>(value.data.size());
+  if (data) {
+    if (*size < needed) {
+      *size = needed;
+      return ERROR_MORE_DATA;
+    }
+    if (needed) std::memcpy(data, value.data.data(), needed);
+  }
+  if (size) *size = needed;
+  return ERROR_SUCCESS;
+}
+
+// Copies a name into a caller's buffer of *length units; *length becomes the name's length.
+LONG copyName(const Text& text, LPWSTR name, DWORD* length) {
+  if (!name || !length) return ERROR_INVALID_PARAMETER;
+  if (*length < text.size() + 1) {
+    *length = static_cast<DWORD>(text.size());
+    return ERROR_MORE_DATA;
+  }
+  textCopy(name, *length, text.c_str());
+  *length = static_cast<DWORD>(text.size());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, void*,
+                     HKEY* result, DWORD* disposition) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  OpenKey target;
+  auto findOrCreate = [&](const OpenKey& open, regfile::Tree& tree, bool& changed) -> LONG {
+    if (!tree.find(open.root, open.path)) return ERROR_FILE_NOT_FOUND;  // a deleted parent
+    target.root = open.root;
+    target.path = join(open.path, subKey);
+    target.access = access;
+    if (!storableKeyPath(target.path)) return ERROR_INVALID_PARAMETER;
+    tree.create(target.root, target.path, &changed);
+    if (disposition) *disposition = changed ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+  };
+  // Most calls find the key there already and need not take the lock.
+  bool exists = false;
+  LONG status = withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    bool unchanged = false;
+    if (!tree.find(open.root, join(open.path, subKey))) return ERROR_SUCCESS;
+    exists = true;
+    return findOrCreate(open, tree, unchanged);
+  });
+  if (status == ERROR_SUCCESS && !exists) status = changeTree(key, findOrCreate);
+  if (status != ERROR_SUCCESS) return status;
+  Registry& reg = registry();
+  std::lock_guard<std::mutex> guard(reg.mutex);
+  *result = newHandle(reg, target);
+  return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  OpenKey target;
+  LONG status = withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    const regfile::Key* found = tree.find(open.root, join(open.path, subKey));
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    target.root = found->root;
+    target.path = found->path;
+    target.access = access;
+    return ERROR_SUCCESS;
+  });
+  if (status != ERROR_SUCCESS) return status;
+  Registry& reg = registry();
+  std::lock_guard<std::mutex> guard(reg.mutex);
+  *result = newHandle(reg, target);
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
+  return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    const regfile::Key* found = tree.find(open.root, open.path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    const regfile::Value* value = found->findValue(valueName ? Text(valueName) : Text());
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    return copyData(*value, type, data, size);
+  });
+}
+
+LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) {
+  if (!data && size != 0) return ERROR_INVALID_PARAMETER;
+  Text name = valueName ? Text(valueName) : Text();
+  if (!storableName(name, kMaxValueNameLength)) return ERROR_INVALID_PARAMETER;
+  return changeTree(key, [&](const OpenKey& open, regfile::Tree& tree, bool& changed) -> LONG {
+    if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    regfile::Key* found = tree.find(open.root, open.path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    std::vector<BYTE> bytes(data, data + size);
+    regfile::Value* value = found->findValue(name);
+    if (value) {
+      if (value->type == type && value->data == bytes) return ERROR_SUCCESS;
+      value->type = type;
+      value->data = std::move(bytes);
+    } else {
+      regfile::Value added;
+      added.name = name;
+      added.type = type;
+      added.data = std::move(bytes);
+      found->values.push_back(std::move(added));
+    }
+    changed = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+  Text name = valueName ? Text(valueName) : Text();
+  return changeTree(key, [&](const OpenKey& open, regfile::Tree& tree, bool& changed) -> LONG {
+    if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    regfile::Key* found = tree.find(open.root, open.path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    for (auto it = found->values.begin(); it != found->values.end(); ++it) {
+      if (textCompareNoCase(it->name.c_str(), name.c_str()) == 0) {
+        found->values.erase(it);
+        changed = true;
+        return ERROR_SUCCESS;
+      }
+    }
+    return ERROR_FILE_NOT_FOUND;
+  });
+}
+
+LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+  if (!subKey) return ERROR_INVALID_PARAMETER;
+  return changeTree(key, [&](const OpenKey& open, regfile::Tree& tree, bool& changed) -> LONG {
+    Text path = join(open.path, subKey);
+    if (path.empty()) return ERROR_ACCESS_DENIED;  // a root is never deleted
+    if (!tree.find(open.root, path)) return ERROR_FILE_NOT_FOUND;
+    if (!tree.children(open.root, path).empty()) return ERROR_ACCESS_DENIED;
+    changed = tree.remove(open.root, path);
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type,
+                   BYTE* data, DWORD* size) {
+  return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    const regfile::Key* found = tree.find(open.root, open.path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
+    if (index >= found->values.size()) return ERROR_NO_MORE_ITEMS;
+    const regfile::Value& value = found->values[index];
+    if (data && !size) return ERROR_INVALID_PARAMETER;
+    if (*nameLength < value.name.size() + 1) return copyName(value.name, name, nameLength);
+    if (data && *size < value.data.size()) return copyData(value, type, data, size);
+    copyName(value.name, name, nameLength);
+    return copyData(value, type, data, size);
+  });
+}
+
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR keyClass,
+                   DWORD* classLength, void* lastWriteTime) {
+  return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    if (!tree.find(open.root, open.path)) return ERROR_FILE_NOT_FOUND;
+    if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
+    auto children = tree.children(open.root, open.path);
+    if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
+    LONG status = copyName(regfile::lastName(children[index]->path), name, nameLength);
+    if (status != ERROR_SUCCESS) return status;
+    // Keys here carry no class and no write time.
+    if (keyClass && classLength && *classLength > 0) keyClass[0] = 0;
+    if (classLength) *classLength = 0;
+    if (lastWriteTime) std::memset(lastWriteTime, 0, 8);
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RegCloseKey(HKEY key) {
+  auto value = reinterpret_cast<std::uintptr_t>(key);
+  if (value == kLocalMachineHandle || value == kCurrentUserHandle) return ERROR_SUCCESS;
+  Registry& reg = registry();
+  std::lock_guard<std::mutex> guard(reg.mutex);
+  return reg.handles.erase(value) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegFlushKey(HKEY key) {
+  return withTree(key, [&](const OpenKey&, regfile::Tree&) -> LONG {
+    std::string path = registryPath();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    // The rename that put the file in place lives in the folder.
+    std::string folder = path.substr(0, path.rfind('/'));
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      ok = ::fsync(dir) == 0 && ok;
+      ::close(dir);
+    }
+    if (!ok) device::detail::setLastProblem(path + ": cannot be flushed: " + std::strerror(errno));
+    return ok ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  });
+}

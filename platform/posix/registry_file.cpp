@@ -1,0 +1,458 @@
+// The registry's text form: reading and writing registry-export files, and the key tree.
+#include "platform/posix/registry_file.h"
+
+#include "platform/posix/device_internal.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace regfile {
+namespace {
+
+constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
+const char* const kRootNames[kRootCount] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
+const char* const kRootShortNames[kRootCount] = {"HKLM", "HKCU"};
+
+// Registry types as stored.
+constexpr DWORD kString = 1;
+constexpr DWORD kBinary = 3;
+constexpr DWORD kDword = 4;
+
+Text keyId(int root, const Text& path) {
+  Text id(1, static_cast<WCHAR>('0' + root));
+  id += '\\';
+  id += device::detail::foldText(path);
+  return id;
+}
+
+bool equalsNoCase(const std::string& a, const char* b) {
+  std::size_t n = std::strlen(b);
+  if (a.size() != n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool startsWithNoCase(const std::string& s, std::size_t at, const char* prefix) {
+  std::size_t n = std::strlen(prefix);
+  return s.size() >= at + n && equalsNoCase(s.substr(at, n), prefix);
+}
+
+std::string trimRight(const std::string& s) {
+  std::size_t end = s.size();
+  while (end > 0 && (s[end - 1] == ' ' || s[end - 1] == '\t' || s[end - 1] == '\r')) --end;
+  return s.substr(0, end);
+}
+
+std::size_t skipBlanks(const std::string& s, std::size_t at) {
+  while (at < s.size() && (s[at] == ' ' || s[at] == '\t')) ++at;
+  return at;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool validUtf8(const std::string& s) {
+  Text text = textFromUtf8(s);
+  return textToUtf8(text.c_str(), text.size()) == s;
+}
+
+// A quoted text starting at `at` (the opening quote): \\ and \" are the escapes.
+bool readQuoted(const std::string& s, std::size_t& at, std::string& out) {
+  ++at;
+  out.clear();
+  while (at < s.size()) {
+    char c = s[at];
+    if (c == '"') {
+      ++at;
+      return true;
+    }
+    if (c == '\\' && at + 1 < s.size() && (s[at + 1] == '\\' || s[at + 1] == '"')) {
+      out += s[at + 1];
+      at += 2;
+      continue;
+    }
+    out += c;
+    ++at;
+  }
+  return false;
+}
+
+std::vector<BYTE> utf16Bytes(const Text& text, bool terminate) {
+  std::vector<BYTE> bytes;
+  bytes.reserve((text.size() + 1) * 2);
+  for (WCHAR c : text) {
+    bytes.push_back(static_cast<BYTE>(c & 0xFF));
+    bytes.push_back(static_cast<BYTE>(c >> 8));
+  }
+  if (terminate) {
+    bytes.push_back(0);
+    bytes.push_back(0);
+  }
+  return bytes;
+}
+
+// The data of a REG_SZ value as text, when quoting can carry it exactly: one terminator at
+// the end, none inside, no line breaks, no unpaired surrogates.
+bool stringAsText(const std::vector<BYTE>& data, std::string& utf8) {
+  if (data.size() < 2 || data.size() % 2 != 0) return false;
+  std::size_t units = data.size() / 2 - 1;
+  Text text;
+  for (std::size_t i = 0; i <= units; ++i) {
+    WCHAR c = static_cast<WCHAR>(data[2 * i] | (data[2 * i + 1] << 8));
+    if (i == units) return c == 0 && textToUtf8Strict(text.c_str(), text.size(), utf8);
+    if (c == 0 || c == '\n' || c == '\r') return false;
+    text += c;
+  }
+  return false;
+}
+
+std::string quote(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void appendHex(std::string& out, std::size_t lineStart, const std::vector<BYTE>& data) {
+  static const char digits[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    out += digits[data[i] >> 4];
+    out += digits[data[i] & 15];
+    if (i + 1 < data.size()) {
+      out += ',';
+      // Long lists continue on the next line, as exports wrap them.
+      if (out.size() - lineStart > 76) {
+        out += "\\\n  ";
+        lineStart = out.size() - 2;
+      }
+    }
+  }
+}
+
+class Parser {
+ public:
+  Parser(const std::string& content, Tree& tree, ParseError& error)
+      : content_(content), tree_(tree), error_(error) {}
+
+  bool run() {
+    splitLines();
+    std::size_t i = 0;
+    while (i < lines_.size() && trimRight(lines_[i]).empty()) ++i;
+    if (i == lines_.size()) return true;  // nothing at all: an empty registry
+    if (i != 0 || trimRight(lines_[0]) != kHeader) {
+      return fail(static_cast<int>(i) + 1,
+                  std::string("the first line must read \"") + kHeader + "\"");
+    }
+    Key* current = nullptr;
+    for (i = 1; i < lines_.size(); ++i) {
+      int lineNumber = static_cast<int>(i) + 1;
+      if (!validUtf8(lines_[i])) return fail(lineNumber, "the text is not UTF-8");
+      std::string line = trimRight(lines_[i]);
+      std::size_t at = skipBlanks(line, 0);
+      if (at == line.size() || line[at] == ';') continue;
+      if (line[at] == '[') {
+        if (!readSection(line, at, lineNumber, current)) return false;
+        continue;
+      }
+      if (line[at] != '"' && line[at] != '@') {
+        return fail(lineNumber, "expected a [key] or a \"name\"=value line");
+      }
+      if (!current) return fail(lineNumber, "a value before the first [key]");
+      // Hex lists may continue over several lines, each but the last ending in a backslash.
+      while (!line.empty() && line.back() == '\\' && isHexValue(line) && i + 1 < lines_.size()) {
+        line.pop_back();
+        ++i;
+        std::string next = trimRight(lines_[i]);
+        line += next.substr(skipBlanks(next, 0));
+      }
+      if (!readValue(line, at, lineNumber, *current)) return false;
+    }
+    return true;
+  }
+
+ private:
+  void splitLines() {
+    std::size_t start = 0;
+    if (content_.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;  // a byte-order mark
+    while (start <= content_.size()) {
+      std::size_t end = content_.find('\n', start);
+      if (end == std::string::npos) end = content_.size();
+      lines_.push_back(content_.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+
+  bool fail(int line, const std::string& message) {
+    error_.line = line;
+    error_.message = message;
+    return false;
+  }
+
+  static bool isHexValue(const std::string& line) {
+    std::size_t eq = line.rfind('=');
+    return eq != std::string::npos && startsWithNoCase(line, skipBlanks(line, eq + 1), "hex");
+  }
+
+  bool readSection(const std::string& line, std::size_t at, int lineNumber, Key*& current) {
+    std::size_t close = line.rfind(']');
+    if (close == std::string::npos || close < at) return fail(lineNumber, "a [key] without ']'");
+    if (skipBlanks(line, close + 1) != line.size()) {
+      return fail(lineNumber, "text after the closing ']'");
+    }
+    std::string name = line.substr(at + 1, close - at - 1);
+    if (!name.empty() && name[0] == '-') return fail(lineNumber, "key deletions are not kept here");
+    std::size_t slash = name.find('\\');
+    std::string rootName = name.substr(0, slash);
+    int root = -1;
+    for (int r = 0; r < kRootCount; ++r) {
+      if (equalsNoCase(rootName, kRootNames[r]) || equalsNoCase(rootName, kRootShortNames[r])) {
+        root = r;
+      }
+    }
+    if (root < 0) return fail(lineNumber, "unknown registry root \"" + rootName + "\"");
+    Text path = slash == std::string::npos ? Text() : textFromUtf8(name.substr(slash + 1));
+    current = &tree_.create(root, normalizeKeyPath(path));
+    return true;
+  }
+
+  bool readValue(const std::string& line, std::size_t at, int lineNumber, Key& key) {
+    std::string name;
+    if (line[at] == '@') {
+      ++at;
+    } else if (!readQuoted(line, at, name)) {
+      return fail(lineNumber, "a value name without its closing quote");
+    }
+    at = skipBlanks(line, at);
+    if (at >= line.size() || line[at] != '=') return fail(lineNumber, "expected '=' after the name");
+    at = skipBlanks(line, at + 1);
+
+    Value value;
+    value.name = textFromUtf8(name);
+    if (at < line.size() && line[at] == '"') {
+      std::string text;
+      if (!readQuoted(line, at, text)) return fail(lineNumber, "a text without its closing quote");
+      if (skipBlanks(line, at) != line.size()) return fail(lineNumber, "text after the value");
+      value.type = kString;
+      value.data = utf16Bytes(textFromUtf8(text), true);
+    } else if (startsWithNoCase(line, at, "dword:")) {
+      at += 6;
+      std::string digits = trimRight(line.substr(at));
+      if (digits.empty() || digits.size() > 8) {
+        return fail(lineNumber, "a dword needs one to eight hex digits");
+      }
+      DWORD number = 0;
+      for (char c : digits) {
+        int d = hexDigit(c);
+        if (d < 0) return fail(lineNumber, "a dword needs one to eight hex digits");
+        number = (number << 4) | static_cast<DWORD>(d);
+      }
+      value.type = kDword;
+      for (int b = 0; b < 4; ++b) value.data.push_back(static_cast<BYTE>(number >> (8 * b)));
+    } else if (startsWithNoCase(line, at, "hex")) {
+      at += 3;
+      value.type = kBinary;
+      if (at < line.size() && line[at] == '(') {
+        std::size_t close = line.find(')', at);
+        if (close == std::string::npos || close == at + 1 || close - at - 1 > 8) {
+          return fail(lineNumber, "a hex(type) needs a hex type number");
+        }
+        DWORD type = 0;
+        for (std::size_t k = at + 1; k < close; ++k) {
+          int d = hexDigit(line[k]);
+          if (d < 0) return fail(lineNumber, "a hex(type) needs a hex type number");
+          type = (type << 4) | static_cast<DWORD>(d);
+        }
+        value.type = type;
+        at = close + 1;
+      }
+      if (at >= line.size() || line[at] != ':') return fail(lineNumber, "expected ':' after hex");
+      if (!readBytes(line, at + 1, lineNumber, value.data)) return false;
+    } else if (at < line.size() && line[at] == '-') {
+      return fail(lineNumber, "value deletions are not kept here");
+    } else {
+      return fail(lineNumber, "expected \"text\", dword: or hex: after '='");
+    }
+    if (Value* existing = key.findValue(value.name)) {
+      *existing = std::move(value);  // a later line for the same name wins
+    } else {
+      key.values.push_back(std::move(value));
+    }
+    return true;
+  }
+
+  bool readBytes(const std::string& line, std::size_t at, int lineNumber, std::vector<BYTE>& out) {
+    at = skipBlanks(line, at);
+    if (at == line.size()) return true;
+    for (;;) {
+      at = skipBlanks(line, at);
+      int hi = at < line.size() ? hexDigit(line[at]) : -1;
+      if (hi < 0) return fail(lineNumber, "expected a hex byte");
+      ++at;
+      int lo = at < line.size() ? hexDigit(line[at]) : -1;
+      if (lo >= 0) {
+        out.push_back(static_cast<BYTE>(hi * 16 + lo));
+        ++at;
+      } else {
+        out.push_back(static_cast<BYTE>(hi));
+      }
+      at = skipBlanks(line, at);
+      if (at == line.size()) return true;
+      if (line[at] != ',') return fail(lineNumber, "expected ',' between hex bytes");
+      ++at;
+      if (skipBlanks(line, at) == line.size()) return true;  // a trailing comma
+    }
+  }
+
+  const std::string& content_;
+  Tree& tree_;
+  ParseError& error_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace
+
+Value* Key::findValue(const Text& name) {
+  for (auto& v : values) {
+    if (textCompareNoCase(v.name.c_str(), name.c_str()) == 0) return &v;
+  }
+  return nullptr;
+}
+
+const Value* Key::findValue(const Text& name) const {
+  return const_cast<Key*>(this)->findValue(name);
+}
+
+Tree::Tree() {
+  for (int r = 0; r < kRootCount; ++r) {
+    Key root;
+    root.root = r;
+    keys_.push_back(root);
+  }
+  reindex();
+}
+
+void Tree::reindex() {
+  index_.clear();
+  for (std::size_t i = 0; i < keys_.size(); ++i) index_[keyId(keys_[i].root, keys_[i].path)] = i;
+}
+
+Key* Tree::find(int root, const Text& path) {
+  auto it = index_.find(keyId(root, path));
+  return it == index_.end() ? nullptr : &keys_[it->second];
+}
+
+Key& Tree::create(int root, const Text& path, bool* created) {
+  if (created) *created = false;
+  if (Key* existing = find(root, path)) return *existing;
+  std::size_t slash = path.rfind('\\');
+  if (slash != Text::npos) create(root, path.substr(0, slash));
+  Key key;
+  key.root = root;
+  key.path = path;
+  keys_.push_back(key);
+  index_[keyId(root, path)] = keys_.size() - 1;
+  if (created) *created = true;
+  return keys_.back();
+}
+
+bool Tree::remove(int root, const Text& path) {
+  if (path.empty()) return false;
+  auto it = index_.find(keyId(root, path));
+  if (it == index_.end()) return false;
+  keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  reindex();
+  return true;
+}
+
+std::vector<const Key*> Tree::children(int root, const Text& path) const {
+  std::vector<const Key*> result;
+  Text prefix = device::detail::foldText(path);
+  if (!prefix.empty()) prefix += '\\';
+  for (const auto& key : keys_) {
+    if (key.root != root || key.path.size() <= prefix.size()) continue;
+    Text folded = device::detail::foldText(key.path);
+    if (folded.compare(0, prefix.size(), prefix) == 0 &&
+        folded.find('\\', prefix.size()) == Text::npos) {
+      result.push_back(&key);
+    }
+  }
+  return result;
+}
+
+Text normalizeKeyPath(const Text& path) {
+  Text out;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == Text::npos) end = path.size();
+    if (end > start) {
+      if (!out.empty()) out += '\\';
+      out += path.substr(start, end - start);
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+Text lastName(const Text& path) {
+  std::size_t slash = path.rfind('\\');
+  return slash == Text::npos ? path : path.substr(slash + 1);
+}
+
+bool parse(const std::string& content, Tree& tree, ParseError& error) {
+  tree = Tree();
+  return Parser(content, tree, error).run();
+}
+
+std::string serialize(const Tree& tree) {
+  std::string out = std::string(kHeader) + "\n\n";
+  for (int root = 0; root < kRootCount; ++root) {
+    for (const auto& key : tree.keys()) {
+      if (key.root != root || (key.path.empty() && key.values.empty())) continue;
+      out += '[';
+      out += kRootNames[root];
+      if (!key.path.empty()) out += "\\" + textToUtf8(key.path.c_str(), key.path.size());
+      out += "]\n";
+      for (const auto& value : key.values) {
+        std::size_t lineStart = out.size();
+        out += value.name.empty() ? "@" : quote(textToUtf8(value.name.c_str(), value.name.size()));
+        out += '=';
+        std::string text;
+        if (value.type == kString && stringAsText(value.data, text)) {
+          out += quote(text);
+        } else if (value.type == kDword && value.data.size() == 4) {
+          char digits[16];
+          unsigned number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                            (static_cast<unsigned>(value.data[3]) << 24);
+          std::snprintf(digits, sizeof digits, "dword:%08x", number);
+          out += digits;
+        } else {
+          if (value.type == kBinary) {
+            out += "hex:";
+          } else {
+            char prefix[24];
+            std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(value.type));
+            out += prefix;
+          }
+          appendHex(out, lineStart, value.data);
+        }
+        out += '\n';
+      }
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+}  // namespace regfile
