@@ -16,4 +16,8 @@ DWORD GetFileAttributesW(LPCWSTR path);
 BOOL CreateDirectoryW(LPCWSTR path, void* security);
 // The reason for the last failure of a platform call on this thread.
 DWORD GetLastError();
+void SetLastError(DWORD error);
+
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_ALREADY_EXISTS 183L
 #endif

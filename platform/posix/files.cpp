@@ -1,0 +1,165 @@
+// Files of the emulated device: device paths mapped below the device root's files/ folder.
+#include "platform/files.h"
+
+#include "platform/device.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+DWORD errorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return ERROR_WRITE_FAULT;
+  }
+}
+
+// The host path of a device path; a path that names nothing on the device fails.
+bool resolve(LPCWSTR devicePath, std::string& host) {
+  if (!devicePath || !device::hostPath(devicePath, host)) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  return true;
+}
+
+// A missing file in a missing folder is a missing path, as the device reports it.
+DWORD missingError(const std::string& host) {
+  std::string folder = host.substr(0, host.rfind('/'));
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                   : ERROR_PATH_NOT_FOUND;
+}
+
+BOOL fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+bool copyContent(int from, int to) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(from, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD error) { lastError = error; }
+
+BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists) {
+  std::string source, target;
+  if (!resolve(existingFile, source) || !resolve(newFile, target)) return FALSE;
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return fail(errno == ENOENT ? missingError(source) : errorFromErrno(errno));
+  struct stat from;
+  if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) {
+    ::close(in);
+    return fail(ERROR_ACCESS_DENIED);
+  }
+  struct stat to;
+  if (::stat(target.c_str(), &to) == 0) {
+    // The same file under another spelling: copying would destroy it.
+    if ((to.st_dev == from.st_dev && to.st_ino == from.st_ino) || S_ISDIR(to.st_mode)) {
+      ::close(in);
+      return fail(ERROR_ACCESS_DENIED);
+    }
+    if (failIfExists) {
+      ::close(in);
+      return fail(ERROR_FILE_EXISTS);
+    }
+  }
+  // The copy is written beside the target and renamed into place, so that a reader sees the
+  // old file or the whole new one.
+  std::string temporary = target + ".copy-" + std::to_string(::getpid());
+  int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                   from.st_mode & 0777);
+  if (out < 0) {
+    int error = errno;
+    ::close(in);
+    return fail(error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error));
+  }
+  bool ok = copyContent(in, out);
+  int error = errno;
+  ::close(in);
+  ok = ::close(out) == 0 && ok;
+  if (ok) {
+    // link() refuses an existing target, so a file that appeared meanwhile is kept.
+    if (failIfExists) {
+      ok = ::link(temporary.c_str(), target.c_str()) == 0;
+      error = errno;
+      ::unlink(temporary.c_str());
+      if (!ok) return fail(error == EEXIST ? ERROR_FILE_EXISTS : errorFromErrno(error));
+      SetLastError(ERROR_SUCCESS);
+      return TRUE;
+    }
+    ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return fail(errorFromErrno(error));
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR file) {
+  std::string host;
+  if (!resolve(file, host)) return FALSE;
+  struct stat st;
+  if (::lstat(host.c_str(), &st) != 0) return fail(missingError(host));
+  if (S_ISDIR(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
+  if (::unlink(host.c_str()) != 0) return fail(errorFromErrno(errno));
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+  std::string host;
+  if (!resolve(path, host)) return INVALID_FILE_ATTRIBUTES;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) {
+    SetLastError(missingError(host));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL CreateDirectoryW(LPCWSTR path, void*) {
+  std::string host;
+  if (!resolve(path, host)) return FALSE;
+  if (::mkdir(host.c_str(), 0755) != 0) {
+    return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(errno));
+  }
+  return TRUE;
+}
