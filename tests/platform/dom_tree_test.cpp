@@ -1,0 +1,393 @@
+// Tests of the XML DOM's tree: attributes, searches, child lists, moving and removing nodes,
+// text, interface queries and reference counting.
+#include "platform/xmldom.h"
+#include "support/com_ptr.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char16_t kReport[] =
+    u"<REPORT><ERRORS><ERROR>first</ERROR></ERRORS><WARNINGS/>"
+    u"<PARAM NAME=\"a\"><ERROR>nested</ERROR></PARAM><ERROR>last</ERROR></REPORT>";
+
+std::vector<std::u16string> textsOf(IXMLDOMNodeList* list) {
+  std::vector<std::u16string> texts;
+  ComPtr<IXMLDOMNode> node;
+  while (list->nextNode(node.put()) == S_OK) texts.push_back(textOf(node.get()));
+  return texts;
+}
+
+TEST(DomAttributes, AbsentAttributeAnswersFalseWithNull) {
+  auto document = documentFrom(u"<PARAM NAME=\"x\"/>");
+  ASSERT_TRUE(document);
+  auto root = rootOf(document.get());
+  Bstr name(u"VALUE");
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_I4;  // whatever the caller had is overwritten
+  EXPECT_EQ(root->getAttribute(name.get(), &value), S_FALSE);
+  EXPECT_EQ(value.vt, VT_NULL);
+  // Names match with their letter case.
+  EXPECT_EQ(attributeOf(root.get(), u"name"), u"<absent>");
+  EXPECT_EQ(attributeOf(root.get(), u"NAME"), u"x");
+}
+
+TEST(DomAttributes, ExistingKeepsItsPlaceAndNewOnesGoLast) {
+  auto document = documentFrom(u"<PARAM NAME=\"n\" TYPE=\"STRING\" id=\"1\"/>");
+  ASSERT_TRUE(document);
+  auto root = rootOf(document.get());
+  ASSERT_EQ(setAttributeOf(root.get(), u"VALUE", u"v"), S_OK);
+  ASSERT_EQ(setAttributeOf(root.get(), u"NAME", u"renamed"), S_OK);
+  EXPECT_EQ(xmlOf(root.get()), u"<PARAM NAME=\"renamed\" TYPE=\"STRING\" id=\"1\" VALUE=\"v\"/>");
+
+  Bstr type(u"TYPE");
+  EXPECT_EQ(root->removeAttribute(type.get()), S_OK);
+  EXPECT_EQ(attributeOf(root.get(), u"TYPE"), u"<absent>");
+  ASSERT_EQ(setAttributeOf(root.get(), u"TYPE", u"INTEGER"), S_OK);
+  EXPECT_EQ(xmlOf(root.get()), u"<PARAM NAME=\"renamed\" id=\"1\" VALUE=\"v\" TYPE=\"INTEGER\"/>");
+}
+
+TEST(DomAttributes, NumbersAreStoredAsText) {
+  auto document = documentFrom(u"<A/>");
+  auto root = rootOf(document.get());
+  VARIANT number;
+  VariantInit(&number);
+  number.vt = VT_I4;
+  number.lVal = -7;
+  Bstr name(u"id");
+  ASSERT_EQ(root->setAttribute(name.get(), number), S_OK);
+  EXPECT_EQ(attributeOf(root.get(), u"id"), u"-7");
+}
+
+TEST(DomAttributes, RefusesWhatADocumentCannotCarry) {
+  auto document = documentFrom(u"<A B=\"kept\"/>");
+  auto root = rootOf(document.get());
+  struct Case {
+    const char* what;
+    std::u16string name;
+    std::u16string value;
+  } cases[] = {
+      {"empty name", u"", u"x"},
+      {"name with a blank", u"A B", u"x"},
+      {"name starting with a digit", u"1A", u"x"},
+      {"control character in the value", u"B", std::u16string(u"a\u0001b")},
+      {"unpaired surrogate in the value", u"B", std::u16string(1, char16_t(0xD800))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_TRUE(FAILED(setAttributeOf(root.get(), c.name, c.value)));
+  }
+  EXPECT_EQ(xmlOf(root.get()), u"<A B=\"kept\"/>");
+  VARIANT null;
+  VariantInit(&null);
+  null.vt = VT_NULL;
+  Bstr name(u"B");
+  EXPECT_EQ(root->setAttribute(name.get(), null), DISP_E_TYPEMISMATCH);
+}
+
+TEST(DomSearch, ElementsByTagNameInDocumentOrder) {
+  auto document = documentFrom(kReport);
+  ASSERT_TRUE(document);
+  Bstr error(u"ERROR");
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), list.put()), S_OK);
+  EXPECT_EQ(textsOf(list.get()), (std::vector<std::u16string>{u"first", u"nested", u"last"}));
+
+  // From an element: its descendants only; "*" takes every element.
+  auto root = rootOf(document.get());
+  Bstr all(u"*");
+  ASSERT_EQ(root->getElementsByTagName(all.get(), list.put()), S_OK);
+  long length = 0;
+  list->get_length(&length);
+  EXPECT_EQ(length, 6);
+  ComPtr<IXMLDOMNode> node;
+  ASSERT_EQ(list->get_item(3, node.put()), S_OK);
+  EXPECT_EQ(xmlOf(node.get()), u"<PARAM NAME=\"a\"><ERROR>nested</ERROR></PARAM>");
+  EXPECT_EQ(list->get_item(6, node.put()), S_FALSE);
+  EXPECT_EQ(node.get(), nullptr);
+}
+
+TEST(DomSearch, ResultIsASnapshotThatOutlivesRemoval) {
+  auto document = documentFrom(kReport);
+  auto root = rootOf(document.get());
+  Bstr error(u"ERROR");
+  ComPtr<IXMLDOMNodeList> list;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), list.put()), S_OK);
+  ComPtr<IXMLDOMNode> errors;
+  root->get_firstChild(errors.put());
+  ASSERT_EQ(root->removeChild(errors.get(), nullptr), S_OK);
+  errors.reset();
+  document.reset();
+  root.reset();
+  // The list still holds all three, the removed one included.
+  EXPECT_EQ(textsOf(list.get()), (std::vector<std::u16string>{u"first", u"nested", u"last"}));
+  list->reset();
+  EXPECT_EQ(textsOf(list.get()).size(), 3u);
+}
+
+TEST(DomChildList, WalksTextCommentsAndElementsAndEndsWithFalse) {
+  auto document = documentFrom(u"<A>text<!--note--><B/><?pi data?></A>");
+  ASSERT_TRUE(document);
+  auto root = rootOf(document.get());
+  ComPtr<IXMLDOMNodeList> children;
+  ASSERT_EQ(root->get_childNodes(children.put()), S_OK);
+  std::vector<DOMNodeType> types;
+  std::vector<bool> elements;
+  ComPtr<IXMLDOMNode> child;
+  HRESULT hr;
+  while ((hr = children->nextNode(child.put())) == S_OK) {
+    DOMNodeType type;
+    child->get_nodeType(&type);
+    types.push_back(type);
+    ComPtr<IXMLDOMElement> element;
+    elements.push_back(child->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put())) == S_OK);
+  }
+  EXPECT_EQ(hr, S_FALSE);
+  EXPECT_EQ(child.get(), nullptr);
+  EXPECT_EQ(types, (std::vector<DOMNodeType>{NODE_TEXT, NODE_COMMENT, NODE_ELEMENT, NODE_PROCESSING_INSTRUCTION}));
+  EXPECT_EQ(elements, (std::vector<bool>{false, false, true, false}));
+}
+
+TEST(DomChildList, IsLiveAndSurvivesRemovalOfTheCurrentNode) {
+  auto document = documentFrom(u"<A><B/><C/><D/></A>");
+  auto root = rootOf(document.get());
+  ComPtr<IXMLDOMNodeList> children;
+  ASSERT_EQ(root->get_childNodes(children.put()), S_OK);
+  ComPtr<IXMLDOMNode> b;
+  ASSERT_EQ(children->nextNode(b.put()), S_OK);
+  // Removing the node just visited does not skip the one after it.
+  ASSERT_EQ(root->removeChild(b.get(), nullptr), S_OK);
+  ComPtr<IXMLDOMNode> next;
+  ASSERT_EQ(children->nextNode(next.put()), S_OK);
+  EXPECT_EQ(xmlOf(next.get()), u"<C/>");
+  // A child appended later shows up in the same list.
+  auto e = createElement(document.get(), u"E");
+  ASSERT_EQ(root->appendChild(e.get(), nullptr), S_OK);
+  long length = 0;
+  children->get_length(&length);
+  EXPECT_EQ(length, 3);
+  std::vector<std::u16string> rest;
+  while (children->nextNode(next.put()) == S_OK) rest.push_back(xmlOf(next.get()));
+  EXPECT_EQ(rest, (std::vector<std::u16string>{u"<D/>", u"<E/>"}));
+}
+
+TEST(DomLifetime, RemovedNodeStaysUsableAfterEverythingElseIsReleased) {
+  ComPtr<IXMLDOMNode> removed;
+  {
+    auto document = documentFrom(u"<A><B X=\"1\"><C>deep</C></B></A>");
+    ASSERT_TRUE(document);
+    auto root = rootOf(document.get());
+    ComPtr<IXMLDOMNode> b;
+    root->get_firstChild(b.put());
+    ASSERT_EQ(root->removeChild(b.get(), removed.put()), S_OK);
+    EXPECT_EQ(removed.get(), b.get());
+    EXPECT_EQ(xmlOf(root.get()), u"<A/>");
+  }
+  // The document is gone from the caller's hands but lives on for its node.
+  ComPtr<IXMLDOMNode> parent;
+  EXPECT_EQ(removed->get_parentNode(parent.put()), S_FALSE);
+  EXPECT_EQ(xmlOf(removed.get()), u"<B X=\"1\"><C>deep</C></B>");
+  auto element = asElement(removed.get());
+  ASSERT_TRUE(element);
+  ASSERT_EQ(setAttributeOf(element.get(), u"Y", u"2"), S_OK);
+  ComPtr<IXMLDOMDocument> owner;
+  ASSERT_EQ(removed->get_ownerDocument(owner.put()), S_OK);
+  auto fresh = createElement(owner.get(), u"D");
+  ASSERT_EQ(removed->appendChild(fresh.get(), nullptr), S_OK);
+  EXPECT_EQ(xmlOf(removed.get()), u"<B X=\"1\" Y=\"2\"><C>deep</C><D/></B>");
+}
+
+TEST(DomLifetime, ADescendantKeepsItsDetachedAncestorsAlive) {
+  ComPtr<IXMLDOMNode> c;
+  {
+    auto document = documentFrom(u"<A><B><C/></B></A>");
+    auto root = rootOf(document.get());
+    Bstr name(u"C");
+    ComPtr<IXMLDOMNodeList> found;
+    root->getElementsByTagName(name.get(), found.put());
+    found->nextNode(c.put());
+    ComPtr<IXMLDOMNode> b;
+    root->get_firstChild(b.put());
+    ASSERT_EQ(root->removeChild(b.get(), nullptr), S_OK);
+  }
+  ComPtr<IXMLDOMNode> b;
+  ASSERT_EQ(c->get_parentNode(b.put()), S_OK);
+  EXPECT_EQ(xmlOf(b.get()), u"<B><C/></B>");
+}
+
+TEST(DomLifetime, ReferenceCountsRiseAndFallWithHolders) {
+  auto document = newDocument();
+  ASSERT_TRUE(document);
+  EXPECT_EQ(document->AddRef(), 2u);
+  EXPECT_EQ(document->Release(), 1u);
+  auto element = createElement(document.get(), u"A");
+  ComPtr<IXMLDOMNode> asNode;
+  ASSERT_EQ(element->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(asNode.put())), S_OK);
+  EXPECT_EQ(static_cast<void*>(asNode.get()), static_cast<void*>(static_cast<IXMLDOMNode*>(element.get())));
+  EXPECT_EQ(element->AddRef(), 3u);
+  element->Release();
+  // Releasing in any order frees everything (checked by the sanitizer build).
+  document.reset();
+  asNode.reset();
+  element.reset();
+}
+
+TEST(DomInterfaces, QueryAnswersOnlyForWhatTheNodeIs) {
+  auto document = documentFrom(u"<A>text</A>");
+  auto root = rootOf(document.get());
+  ComPtr<IXMLDOMNode> text;
+  root->get_firstChild(text.put());
+  ComPtr<IXMLDOMElement> element;
+  EXPECT_EQ(text->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put())), E_NOINTERFACE);
+  EXPECT_EQ(element.get(), nullptr);
+  ComPtr<IXMLDOMDocument> asDocument;
+  EXPECT_EQ(root->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.put())), E_NOINTERFACE);
+  ComPtr<IXMLDOMNodeList> list;
+  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMNodeList, reinterpret_cast<void**>(list.put())), E_NOINTERFACE);
+  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.put())), S_OK);
+  ComPtr<IUnknown> unknown;
+  EXPECT_EQ(text->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.put())), S_OK);
+  EXPECT_TRUE(IID_IXMLDOMNode == IID_IXMLDOMNode);
+  EXPECT_FALSE(IID_IXMLDOMNode == IID_IXMLDOMElement);
+}
+
+TEST(DomTree, AppendChildMovesANodeThatIsInATree) {
+  auto document = documentFrom(u"<A><B><C/></B><D/></A>");
+  auto root = rootOf(document.get());
+  Bstr name(u"C");
+  ComPtr<IXMLDOMNodeList> found;
+  document->getElementsByTagName(name.get(), found.put());
+  ComPtr<IXMLDOMNode> c;
+  ASSERT_EQ(found->nextNode(c.put()), S_OK);
+  ComPtr<IXMLDOMNode> moved;
+  ASSERT_EQ(root->appendChild(c.get(), moved.put()), S_OK);
+  EXPECT_EQ(moved.get(), c.get());
+  EXPECT_EQ(xmlOf(root.get()), u"<A><B/><D/><C/></A>");
+}
+
+TEST(DomTree, AppendChildRefusesWhatWouldBreakTheTree) {
+  auto document = documentFrom(u"<A><B/></A>");
+  auto root = rootOf(document.get());
+  ComPtr<IXMLDOMNode> b;
+  root->get_firstChild(b.put());
+  ComPtr<IXMLDOMNode> out;
+  // A node into its own subtree.
+  EXPECT_TRUE(FAILED(b->appendChild(root.get(), out.put())));
+  EXPECT_EQ(out.get(), nullptr);
+  // A second document element.
+  auto other = createElement(document.get(), u"Z");
+  EXPECT_TRUE(FAILED(document->appendChild(other.get(), nullptr)));
+  // A node of another document, and nothing at all.
+  auto foreign = documentFrom(u"<F/>");
+  auto foreignRoot = rootOf(foreign.get());
+  EXPECT_EQ(root->appendChild(foreignRoot.get(), nullptr), E_INVALIDARG);
+  EXPECT_EQ(root->appendChild(nullptr, nullptr), E_INVALIDARG);
+  // A child to a text node.
+  auto withText = documentFrom(u"<T>x</T>");
+  ComPtr<IXMLDOMNode> text;
+  rootOf(withText.get())->get_firstChild(text.put());
+  auto orphan = createElement(withText.get(), u"O");
+  EXPECT_TRUE(FAILED(text->appendChild(orphan.get(), nullptr)));
+  // removeChild of a node that is not a child.
+  EXPECT_EQ(b->removeChild(root.get(), nullptr), E_INVALIDARG);
+  EXPECT_EQ(xmlOf(root.get()), u"<A><B/></A>");
+}
+
+TEST(DomTree, AppendChildKeepsTheNestingLimit) {
+  auto document = newDocument();
+  auto top = createElement(document.get(), u"L");
+  ASSERT_EQ(document->appendChild(top.get(), nullptr), S_OK);
+  ComPtr<IXMLDOMElement> deepest = createElement(document.get(), u"L");
+  ASSERT_EQ(top->appendChild(deepest.get(), nullptr), S_OK);
+  for (int level = 3; level <= kXmlMaxDepth; ++level) {
+    auto next = createElement(document.get(), u"L");
+    ASSERT_EQ(deepest->appendChild(next.get(), nullptr), S_OK) << level;
+    deepest = std::move(next);
+  }
+  auto tooDeep = createElement(document.get(), u"L");
+  EXPECT_EQ(deepest->appendChild(tooDeep.get(), nullptr), E_FAIL);
+  // The same holds for a subtree placed as a whole.
+  auto pair = createElement(document.get(), u"P");
+  auto inner = createElement(document.get(), u"Q");
+  ASSERT_EQ(pair->appendChild(inner.get(), nullptr), S_OK);
+  ComPtr<IXMLDOMNode> parent;
+  ASSERT_EQ(deepest->get_parentNode(parent.put()), S_OK);
+  EXPECT_EQ(parent->appendChild(pair.get(), nullptr), E_FAIL);
+}
+
+TEST(DomText, PutTextAndTypedValueReplaceTheChildrenWithOneTextNode) {
+  auto document = documentFrom(u"<A><B/>old<!--c--></A>");
+  auto root = rootOf(document.get());
+  Bstr text(u"x < y & \"z\"");
+  ASSERT_EQ(root->put_text(text.get()), S_OK);
+  EXPECT_EQ(xmlOf(root.get()), u"<A>x &lt; y &amp; \"z\"</A>");
+  ComPtr<IXMLDOMNode> only;
+  root->get_firstChild(only.put());
+  DOMNodeType type;
+  only->get_nodeType(&type);
+  EXPECT_EQ(type, NODE_TEXT);
+
+  StringVariant value(u"0");
+  ASSERT_EQ(root->put_nodeTypedValue(value.get()), S_OK);
+  EXPECT_EQ(xmlOf(root.get()), u"<A>0</A>");
+  VARIANT number;
+  VariantInit(&number);
+  number.vt = VT_I4;
+  number.lVal = 12;
+  ASSERT_EQ(root->put_nodeTypedValue(number), S_OK);
+  EXPECT_EQ(textOf(root.get()), u"12");
+  Bstr empty(u"");
+  ASSERT_EQ(root->put_text(empty.get()), S_OK);
+  EXPECT_EQ(xmlOf(root.get()), u"<A/>");
+  Bstr bad(std::u16string(u"\u0002"));
+  EXPECT_EQ(root->put_text(bad.get()), E_INVALIDARG);
+}
+
+TEST(DomText, GetTextJoinsAllDescendantText) {
+  auto document = documentFrom(u"<A>one<B>two<!--not text--><C><![CDATA[<three>]]></C></B>four</A>");
+  ASSERT_TRUE(document);
+  EXPECT_EQ(textOf(rootOf(document.get()).get()), u"onetwo<three>four");
+  EXPECT_EQ(textOf(document.get()), u"onetwo<three>four");
+}
+
+TEST(DomTree, NamesOfEachKindOfNode) {
+  auto document = documentFrom(u"<?pi data?><A>t<![CDATA[c]]><!--n--></A>");
+  ASSERT_TRUE(document);
+  std::vector<std::u16string> names;
+  auto nameOf = [](IXMLDOMNode* node) {
+    Bstr name;
+    node->get_nodeName(name.put());
+    return name.str();
+  };
+  names.push_back(nameOf(document.get()));
+  ComPtr<IXMLDOMNode> pi;
+  document->get_firstChild(pi.put());
+  names.push_back(nameOf(pi.get()));
+  ComPtr<IXMLDOMNodeList> children;
+  rootOf(document.get())->get_childNodes(children.put());
+  ComPtr<IXMLDOMNode> child;
+  while (children->nextNode(child.put()) == S_OK) names.push_back(nameOf(child.get()));
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"#document", u"pi", u"#text", u"#cdata-section", u"#comment"}));
+}
+
+TEST(DomTree, CreateElementRefusesNamesThatAreNotXml) {
+  auto document = newDocument();
+  for (const std::u16string& name : {std::u16string(u""), std::u16string(u"a b"), std::u16string(u"<x>"),
+                                     std::u16string(u"-lead")}) {
+    SCOPED_TRACE(std::string(name.begin(), name.end()));
+    ComPtr<IXMLDOMElement> element;
+    Bstr tag(name);
+    EXPECT_EQ(document->createElement(tag.get(), element.put()), E_FAIL);
+    EXPECT_EQ(element.get(), nullptr);
+  }
+  ComPtr<IXMLDOMElement> element;
+  EXPECT_EQ(document->createElement(nullptr, element.put()), E_FAIL);
+  auto accented = createElement(document.get(), u"Ré:sumé");
+  EXPECT_TRUE(accented);
+}
+
+}  // namespace
