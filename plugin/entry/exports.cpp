@@ -1,0 +1,120 @@
+// The plug-in's exports: find the configuration element, load the settings, walk the
+// component in either direction, commit after an Apply; nothing escapes to the host.
+#include "plugin/entry/exports.h"
+
+#include "plugin/entry/context.h"
+#include "plugin/entry/cvc_exception.h"
+#include "plugin/entry/report.h"
+#include "plugin/node/config_node.h"
+#include "plugin/schema/builtin_schema.h"
+#include "plugin/schema/walker.h"
+#include "plugin/settings/settings_store.h"
+
+namespace {
+
+constexpr std::uint32_t kComponentId = 61000;
+const WCHAR kComponentName[] = WSTR("Corvane Desktop Utility");
+const WCHAR kUnknownError[] = WSTR("Unknown error occurred.");
+
+// Runs `walk` as the guarded section: a CVCException becomes a warning, anything else the
+// error and the result -1.
+template <typename Walk>
+void guarded(int& result, Walk walk) {
+  try {
+    walk();
+  } catch (const CVCException& e) {
+    reportWarning(WSTR("%s"), e.getMessage());
+  } catch (...) {
+    reportError(kUnknownError);
+    result = -1;
+  }
+}
+
+}  // namespace
+
+int findConfigurationNode(ConfigNode* result) {
+  IXMLDOMDocument* document = configurationDocument();
+  if (!document || !result) return 1;
+  IXMLDOMNode* documentNode = nullptr;
+  if (FAILED(document->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(&documentNode))) ||
+      !documentNode)
+    return 1;
+  IXMLDOMNodeList* children = nullptr;
+  HRESULT hr = documentNode->get_childNodes(&children);
+  documentNode->Release();
+  if (FAILED(hr) || !children) return 1;
+
+  int found = 1;
+  for (;;) {
+    IXMLDOMNode* child = nullptr;
+    if (children->nextNode(&child) != S_OK || !child) {
+      if (child) child->Release();
+      break;
+    }
+    IXMLDOMElement* element = nullptr;
+    HRESULT isElement = child->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(&element));
+    child->Release();
+    if (FAILED(isElement) || !element) continue;
+    ConfigNode candidate;
+    candidate.assign(element);
+    element->Release();
+    const WCHAR* type = candidate.getAttrib_(WSTR("TYPE"));
+    if (type && textCompareNoCase(type, WSTR("CONFIGURATION")) == 0) {
+      result->assign(candidate.element());
+      found = 0;
+      break;
+    }
+  }
+  children->Release();
+  return found;
+}
+
+void setVersion(ConfigNode* component, const WCHAR* version) {
+  component->setAttrib_(WSTR("VERSION"), version ? version : WSTR(""));
+}
+
+QRV_EXPORT int QRV_ApplySettings(IXMLDOMDocument* configuration, IXMLDOMDocument* report) {
+  int result = 0;
+  // Loading and committing stand outside the walk's guard, so the whole body has one too.
+  try {
+    ConfigNode configurationNode;
+    ConfigNode component;
+    setDocuments(configuration, report);
+    if (findConfigurationNode(&configurationNode) != 0) return -1;
+    LoadSettings();
+    guarded(result, [&] {
+      configurationNode.getChildByIndex(kComponentId, &component);
+      WalkComponent(&component, RootVersions, 2, Apply);
+    });
+    // Whatever the walk stored before it stopped is kept.
+    CommitSettings();
+  } catch (...) {
+    reportError(kUnknownError);
+    result = -1;
+  }
+  return result;
+}
+
+QRV_EXPORT int QRV_SaveSettings(IXMLDOMDocument* configuration, IXMLDOMDocument* report,
+                                const WCHAR* version) {
+  int result = 0;
+  try {
+    ConfigNode configurationNode;
+    ConfigNode component;
+    setDocuments(configuration, report);
+    if (findConfigurationNode(&configurationNode) != 0) return -1;
+    LoadSettings();
+    guarded(result, [&] {
+      configurationNode.createChild(kComponentName, static_cast<std::int32_t>(kComponentId),
+                                    &component);
+      component.setTypeByString(WSTR("COMPONENT"), nullptr);
+      setVersion(&component, version);
+      WalkComponent(&component, RootVersions, 2, Save);
+    });
+    // Save leaves the device's settings as they are.
+  } catch (...) {
+    reportError(kUnknownError);
+    result = -1;
+  }
+  return result;
+}

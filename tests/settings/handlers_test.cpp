@@ -1,0 +1,131 @@
+// Handlers called on single elements: bounded copies into the store, unknown ids, and
+// property handlers that are called outside a frame.
+#include "plugin/settings/handlers.h"
+
+#include "hzkcore/device_settings.h"
+#include "platform/device.h"
+#include "plugin/entry/context.h"
+#include "plugin/entry/cvc_exception.h"
+#include "plugin/node/config_node.h"
+#include "plugin/settings/settings_store.h"
+#include "support/temp_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Doc {
+ public:
+  explicit Doc(const std::string& xml) {
+    EXPECT_EQ(CreateXmlDocument(&doc_), S_OK);
+    Text text = textFromUtf8(xml);
+    BSTR b = SysAllocString(text.c_str());
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    doc_->loadXML(b, &ok);
+    SysFreeString(b);
+    EXPECT_EQ(ok, VARIANT_TRUE) << xml;
+  }
+  ~Doc() { doc_->Release(); }
+  IXMLDOMDocument* get() const { return doc_; }
+  // The document's top element in `node`.
+  void top(ConfigNode& node) const {
+    IXMLDOMElement* element = nullptr;
+    doc_->get_documentElement(&element);
+    node.assign(element);
+    element->Release();
+  }
+  std::vector<std::string> texts(const char* tag) const {
+    std::vector<std::string> out;
+    Text name = textFromUtf8(tag);
+    BSTR b = SysAllocString(name.c_str());
+    IXMLDOMNodeList* list = nullptr;
+    doc_->getElementsByTagName(b, &list);
+    SysFreeString(b);
+    IXMLDOMNode* node = nullptr;
+    while (list && list->nextNode(&node) == S_OK && node) {
+      BSTR text = nullptr;
+      node->get_text(&text);
+      out.push_back(textToUtf8(text));
+      SysFreeString(text);
+      node->Release();
+    }
+    if (list) list->Release();
+    return out;
+  }
+
+ private:
+  IXMLDOMDocument* doc_ = nullptr;
+};
+
+class HandlersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&settingsStore(), 0, sizeof(SettingsStore));
+    settingsStore().currentApplication = -1;
+    settingsStore().currentHotkey = -1;
+  }
+  TempDevice device_;
+  Doc report_{"<REPORT><ERRORS/><WARNINGS/></REPORT>"};
+};
+
+TEST_F(HandlersTest, PropertyHandlersRefuseASlotOutsideTheirTables) {
+  Doc doc(R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" VALUE="Sneaky"/>)");
+  setDocuments(doc.get(), report_.get());
+  ConfigNode node;
+  doc.top(node);
+  struct Case {
+    std::int32_t application, hotkey;
+  } cases[] = {{-1, -1}, {20, 100}, {-62101, -62001}, {62105, 62005}};
+  for (const Case& c : cases) {
+    settingsStore().currentApplication = c.application;
+    settingsStore().currentHotkey = c.hotkey;
+    EXPECT_THROW(ApplicationPropertyHandler(&node, nullptr, Apply), CVCException) << c.application;
+    EXPECT_THROW(HotkeyPropertyHandler(&node, nullptr, Apply), CVCException) << c.hotkey;
+  }
+  for (const AppEntry& a : settingsStore().applications) EXPECT_EQ(a.title[0], 0);
+}
+
+TEST_F(HandlersTest, TextsLongerThanTheirFieldsAreCutInsideThem) {
+  std::string page(300, 'p');
+  Doc doc("<PARAM NAME=\"(400) Invalid Syntax\" TYPE=\"STRING\" id=\"60004\" VALUE=\"" + page + "\"/>");
+  setDocuments(doc.get(), report_.get());
+  ConfigNode node;
+  doc.top(node);
+  ErrorPageTable& pages = settingsStore().errorPages;
+  std::memset(pages.entries[1].serviceData, 0x5C, sizeof(pages.entries[1].serviceData));
+  BrowserParamHandler(&node, nullptr, Apply);
+  EXPECT_EQ(textLength(pages.entries[0].page), 259u);
+  for (BYTE b : pages.entries[1].serviceData) ASSERT_EQ(b, 0x5C) << "the next entry is untouched";
+
+  Doc title("<PARAM NAME=\"Application Title\" TYPE=\"STRING\" id=\"0\" VALUE=\"" + page + "\"/>");
+  ConfigNode titleNode;
+  title.top(titleNode);
+  settingsStore().currentApplication = 19;
+  settingsStore().applications[19].executable[0] = 'x';
+  ApplicationPropertyHandler(&titleNode, nullptr, Apply);
+  EXPECT_EQ(textLength(settingsStore().applications[19].title), 254u);
+  EXPECT_EQ(settingsStore().applications[19].executable[0], 'x');
+}
+
+TEST_F(HandlersTest, UnknownIdsAreReported) {
+  Doc doc(R"(<C><PARAM NAME="Mystery Page" TYPE="STRING" id="60020" VALUE="old"/>)"
+          R"(<PARAM NAME="Mystery Switch" TYPE="CHECK" id="61006" VALUE="1"/></C>)");
+  setDocuments(doc.get(), report_.get());
+  ConfigNode top, page, sw;
+  doc.top(top);
+  top.getChildByIndex(60020, &page);
+  top.getChildByIndex(61006, &sw);
+
+  BrowserParamHandler(&page, &top, Save);
+  EXPECT_STREQ(textToUtf8(page.getAttrib_(WSTR("VALUE"))).c_str(), "");
+  GeneralParamHandler(&sw, &top, Save);
+  std::vector<std::string> expected = {"Unknown qrv parameter 'Mystery Page'",
+                                       "Unknown configuration parameter 'Mystery Switch'"};
+  EXPECT_EQ(report_.texts("WARNING"), expected);
+}
+
+}  // namespace
