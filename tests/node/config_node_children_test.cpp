@@ -166,6 +166,18 @@ TEST_F(NodeTest, CreateStubChild) {
             "Unable to create stub child of 'E'");
 }
 
+TEST_F(NodeTest, CreateStubChildWithARefusedAttributeKeepsWhatWasDone) {
+  load("<PARAM NAME='E' TYPE='ENUM'/>");
+  // The DOM refuses a name that is not an XML name; the pairs after it are not set.
+  const AttributePair pairs[] = {
+      {WSTR("NAME"), WSTR("a")}, {WSTR("1bad"), WSTR("x")}, {WSTR("VALUE"), WSTR("v")}};
+  ConfigNode stub;
+  EXPECT_EQ(thrownMessage([&] { root_.createStubChild(&stub, WSTR("ENUM"), WSTR("t"), pairs, 3); }),
+            "Unable to create stub child of 'E'");
+  EXPECT_EQ(xmlOf(stub), "<ENUM NAME=\"a\">t</ENUM>");
+  EXPECT_EQ(xmlOf(root_), "<PARAM NAME=\"E\" TYPE=\"ENUM\"><ENUM NAME=\"a\">t</ENUM></PARAM>");
+}
+
 TEST_F(NodeTest, RemoveChildByNameAndType) {
   struct Case {
     const char* name;
