@@ -29,7 +29,9 @@ struct Run {
   // that was cut to fit its slot, is left alone.
   void importFile() {
     const WCHAR* path = arguments[2];
-    if (arguments.cut[2] || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return;
+    if (arguments.cut[2] || path[0] == 0 || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+      return;
+    }
     manager.applyConfiguration(path);
     DeleteFileW(path);
   }

@@ -1,0 +1,52 @@
+// A stand-in configuration manager for the launcher's tests: records every call in the state
+// file "stub-calls" and exports as the state file "stub-export" tells it.
+#include "platform/device.h"
+#include "platform/export.h"
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace {
+
+void record(const std::string& line) { device::appendStateLine("stub-calls", line); }
+
+std::string exportMode() {
+  auto lines = device::readStateLines("stub-export");
+  return lines.empty() ? std::string("normal") : lines.front();
+}
+
+void writeDeviceFile(const Text& path, const std::string& content) {
+  std::string host;
+  if (device::hostPath(path.c_str(), host)) std::ofstream(host, std::ios::binary) << content;
+}
+
+}  // namespace
+
+#if !defined(STUB_WITHOUT_APPLY)
+QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+  record("applyConfiguration " + textToUtf8(path));
+  return 0;
+}
+#endif
+
+QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
+  record("getInfo " + std::to_string(capacity));
+  textCopy(buffer, std::size_t(capacity), WSTR("stand-in manager"));
+  return 0;
+}
+
+QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
+  record("getConfiguration " + std::to_string(capacity) + (buffer[0] == 0 ? " clear" : " dirty"));
+  const std::string mode = exportMode();
+  if (mode == "empty") return 0;
+  if (mode == "full") {
+    for (std::int32_t i = 0; i < capacity; ++i) buffer[i] = u'A';
+    return 0;
+  }
+  Text path = WSTR("\\Temp\\CVConfiguration.xml");
+  if (mode.rfind("path:", 0) == 0) path = textFromUtf8(mode.substr(5));
+  writeDeviceFile(path, "<exported/>");
+  textCopy(buffer, std::size_t(capacity), path.c_str());
+  return 0;
+}
