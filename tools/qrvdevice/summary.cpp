@@ -114,7 +114,10 @@ std::string stateSummary(const DeviceState& state) {
     out << "\n";
   }
 
-  out << "Hotkeys: " << settings.hotkeys.size() << "\n";
+  out << "Hotkeys stored: " << settings.hotkeys.size();
+  // The built-in keys exist on every device; until a change is stored they have no action.
+  if (settings.hotkeys.empty()) out << " (F1 to F10: No Action)";
+  out << "\n";
   for (const StoredHotkey& h : settings.hotkeys) {
     const char* action = hotkeyActionName(h.action);
     out << "  " << pad(textToUtf8(HotkeyKeyName(h.keyCode, h.modifiers)), 16)

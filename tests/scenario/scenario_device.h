@@ -1,0 +1,180 @@
+// A temporary emulated device driven through the qrvdevice program, as a person would: each
+// command runs as a process and its exit code and output are kept for the test to look at.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct CommandResult {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+inline std::string readHostFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+inline void writeHostFile(const std::filesystem::path& path, const std::string& content) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+class ScenarioDevice {
+ public:
+  ScenarioDevice() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    std::ostringstream name;
+    name << "qrv-scenario-" << std::chrono::steady_clock::now().time_since_epoch().count() << "-"
+         << random() << "-" << counter++;
+    root_ = std::filesystem::temp_directory_path() / name.str();
+    std::filesystem::create_directories(root_);
+  }
+  ~ScenarioDevice() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  ScenarioDevice(const ScenarioDevice&) = delete;
+  ScenarioDevice& operator=(const ScenarioDevice&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+
+  // The shell command that runs qrvdevice with these arguments on this device.
+  std::string commandText(const std::vector<std::string>& args) const {
+    std::string command = "QRV_DEVICE_ROOT=" + shellQuoted(root_.string()) + " " +
+                          shellQuoted(QRVDEVICE_PROGRAM);
+    for (const std::string& arg : args) command += " " + shellQuoted(arg);
+    return command;
+  }
+
+  CommandResult run(const std::vector<std::string>& args) const {
+    static std::atomic<unsigned> counter{0};
+    std::string stem = (root_ / ("cmd-" + std::to_string(counter++))).string();
+    std::string command = "(" + commandText(args) + " >" + shellQuoted(stem + ".out") + " 2>" +
+                          shellQuoted(stem + ".err") + "); echo $? >" +
+                          shellQuoted(stem + ".code");
+    if (std::system(command.c_str()) == -1) ADD_FAILURE() << "cannot start: " << command;
+    CommandResult result;
+    std::string code = readHostFile(stem + ".code");
+    result.code = code.empty() ? -1 : std::atoi(code.c_str());
+    result.out = readHostFile(stem + ".out");
+    result.err = readHostFile(stem + ".err");
+    std::error_code ignored;
+    for (const char* suffix : {".out", ".err", ".code"}) std::filesystem::remove(stem + suffix, ignored);
+    return result;
+  }
+
+  // Runs a command that must succeed.
+  CommandResult ok(const std::vector<std::string>& args) const {
+    CommandResult result = run(args);
+    EXPECT_EQ(result.code, 0) << "qrvdevice " << joined(args) << "\n" << result.err;
+    return result;
+  }
+
+  void init() const { ok({"init"}); }
+
+  nlohmann::json state() const {
+    CommandResult result = ok({"show", "--json"});
+    return nlohmann::json::parse(result.out, nullptr, false);
+  }
+
+  // Loads a state given as JSON text; the state file lives beside the device.
+  CommandResult load(const std::string& json) const {
+    std::filesystem::path file = root_ / "state-input.json";
+    writeHostFile(file, json);
+    return run({"load", file.string()});
+  }
+
+  // Files of the device, by their path below its file system with forward slashes.
+  std::filesystem::path file(const std::string& relative) const { return root_ / "files" / relative; }
+  void writeFile(const std::string& relative, const std::string& content) const {
+    writeHostFile(file(relative), content);
+  }
+  std::string readFile(const std::string& relative) const { return readHostFile(file(relative)); }
+  bool exists(const std::string& relative) const { return std::filesystem::exists(file(relative)); }
+
+  // The report log's entries of the last run.
+  nlohmann::json report() const { return state()["report"]; }
+
+ private:
+  static std::string joined(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& arg : args) text += (text.empty() ? "" : " ") + arg;
+    return text;
+  }
+
+  std::filesystem::path root_;
+};
+
+// The calls of a report log as "call file" lines, for comparing a run's flow at a glance.
+inline std::vector<std::string> reportCalls(const nlohmann::json& report) {
+  std::vector<std::string> calls;
+  for (const auto& entry : report) {
+    std::string line = entry.value("call", "");
+    std::string file = entry.value("file", "");
+    if (!file.empty()) line += " " + file;
+    calls.push_back(line);
+  }
+  return calls;
+}
+
+inline std::vector<std::string> reportTexts(const nlohmann::json& report, const char* kind) {
+  std::vector<std::string> texts;
+  for (const auto& entry : report) {
+    for (const auto& text : entry[kind]) texts.push_back(text.get<std::string>());
+  }
+  return texts;
+}
+
+// A configuration document whose desktop component holds `inner` (elements of the component).
+inline std::string configurationDocument(const std::string& inner,
+                                         const std::string& version = "1.0.1") {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\">\n"
+         "<PARAM NAME=\"Corvane Desktop Utility\" TYPE=\"COMPONENT\" id=\"61000\" VERSION=\"" +
+         version + "\">\n" + inner + "\n</PARAM>\n</PARAM>\n";
+}
+
+// The component's "Taskbar Enabled" switch (setting 1) set to `value`.
+inline std::string taskbarDocument(int value) {
+  return configurationDocument(
+      "<PARAM NAME=\"Windows Desktop\" TYPE=\"NODE\"><PARAM NAME=\"Taskbar\" TYPE=\"FRAME\">"
+      "<PARAM NAME=\"Taskbar Enabled\" TYPE=\"CHECK\" id=\"61003\" VALUE=\"" +
+      std::to_string(value) + "\"/></PARAM></PARAM>");
+}
+
+// The browser's "Enable Cookies" switch (setting 32) set to `value`.
+inline std::string cookiesDocument(int value) {
+  return configurationDocument(
+      "<PARAM NAME=\"IE\" TYPE=\"NODE\"><PARAM NAME=\"Interface\" TYPE=\"NODE\">"
+      "<PARAM NAME=\"Enable Cookies\" TYPE=\"CHECK\" id=\"60032\" VALUE=\"" +
+      std::to_string(value) + "\"/></PARAM></PARAM>");
+}
