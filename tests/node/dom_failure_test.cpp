@@ -251,7 +251,6 @@ class RemoveFailure : public NodeTest {
   void SetUp() override {
     NodeTest::SetUp();
     setDocuments(nullptr, report_.get());
-    other_.assign(nullptr);
     hold(&other_, FakeElement::make({{u"NAME", u"X"}, {u"TYPE", u"NODE"}}));
   }
   ConfigNode other_;
