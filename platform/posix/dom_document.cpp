@@ -4,10 +4,10 @@
 #include "platform/posix/dom_faces.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <filesystem>
 
 namespace qrvdom {
 namespace {
@@ -77,6 +77,8 @@ const WCHAR* devicePathOf(const VARIANT& v) {
 }
 
 bool readFile(const std::string& path, std::string& bytes) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream content;
