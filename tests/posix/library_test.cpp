@@ -26,6 +26,20 @@ TEST(Library, LoadsByDevicePathInAnyCase) {
   EXPECT_TRUE(FreeLibrary(module));
 }
 
+TEST(Library, FreeLibraryUnloadsSoStateStartsAfresh) {
+  TempDevice dev;
+  std::filesystem::copy_file(QRV_TEST_MODULE, dev.file("Counter.dll"));
+  for (int load = 0; load < 2; ++load) {
+    HMODULE module = LoadLibraryW(WSTR("\\Counter.dll"));
+    ASSERT_NE(module, nullptr);
+    auto count = reinterpret_cast<int (*)()>(GetProcAddress(module, "TestModuleCount"));
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count(), 1) << "load " << load;
+    EXPECT_EQ(count(), 2) << "load " << load;
+    EXPECT_TRUE(FreeLibrary(module));
+  }
+}
+
 TEST(Library, FailuresGiveNullAndModuleNotFound) {
   TempDevice dev;
   dev.writeFile("Windows/Broken.dll", "not a library");
