@@ -6,6 +6,17 @@
 namespace {
 WCHAR* gSlots[kTextRingSlots] = {};
 std::size_t gNext = 0;
+
+// The texts go with the module: the manager unloads the plug-in at the end of each run, and
+// the ring must not outlive it as a leak.
+struct RingRelease {
+  ~RingRelease() {
+    for (WCHAR*& slot : gSlots) {
+      delete[] slot;
+      slot = nullptr;
+    }
+  }
+} gRingRelease;
 }  // namespace
 
 WCHAR* textRingStore(const WCHAR* text, std::size_t length) {
