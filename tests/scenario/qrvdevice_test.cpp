@@ -224,6 +224,13 @@ TEST_F(QrvdeviceTest, DevicePathsNeverClimbAboveTheRoot) {
   }
 }
 
+TEST_F(QrvdeviceTest, RunFailsWhenTheLauncherCannotBeRun) {
+  std::filesystem::remove(device.file("Tolvex.exe"));
+  CommandResult result = device.run({"run"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.err.find("cannot run \\Tolvex.exe"), std::string::npos) << result.err;
+}
+
 TEST(QrvdeviceUsage, WrongUseExitsWithTwoAndAMissingDeviceWithOne) {
   ScenarioDevice device;  // not created
   const std::vector<std::string> usage[] = {
