@@ -1,0 +1,30 @@
+// The process entry of a device program on Windows: a windowless program whose wide entry
+// point hands DeviceProgramMain the command line as the shell gave it, without the program's
+// name.
+#include "platform/program.h"
+
+#include <windows.h>
+
+namespace {
+
+// The text after the program's name (quoted or not) and the one blank that separates them,
+// kept exactly, so that a line handed over with leading blanks arrives with them.
+const wchar_t* afterProgramName(const wchar_t* line) {
+  if (!line) return L"";
+  const wchar_t* p = line;
+  if (*p == L'"') {
+    ++p;
+    while (*p && *p != L'"') ++p;
+    if (*p == L'"') ++p;
+  } else {
+    while (*p && *p != L' ' && *p != L'\t') ++p;
+  }
+  if (*p == L' ' || *p == L'\t') ++p;
+  return p;
+}
+
+}  // namespace
+
+extern "C" int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  return DeviceProgramMain(afterProgramName(GetCommandLineW()));
+}
