@@ -4,6 +4,7 @@
 
 #include "platform/device.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "tools/qrvdevice/device_state.h"
 #include "tools/qrvdevice/state_json.h"
 #include "tools/qrvdevice/summary.h"
@@ -22,13 +23,16 @@ namespace {
 struct ImageFile {
   const char* imagePath;
   const WCHAR* devicePath;
+  bool optional = false;  // laid down only when the image holds it
 };
 const ImageFile kImageFiles[] = {
     {"Tolvex.exe", WSTR("\\Tolvex.exe")},
     {"QRVConfig.dll", WSTR("\\QRVConfig.dll")},
     {"Windows/CVConfigManager.1.0.dll", WSTR("\\Windows\\CVConfigManager.1.0.dll")},
     {"Windows/HZKCORE.dll", WSTR("\\Windows\\HZKCORE.dll")},
-    {"Windows/platform.dll", WSTR("\\Windows\\platform.dll")},
+    // The emulated device's platform layer; where the system is the platform, the image
+    // has none.
+    {"Windows/platform.dll", WSTR("\\Windows\\platform.dll"), true},
 };
 
 const WCHAR* const kImageFolders[] = {WSTR("\\Windows"), WSTR("\\Temp"),
@@ -57,12 +61,37 @@ fs::path imageDir() {
   return fs::path(own.empty() ? "." : own).parent_path() / "image";
 }
 
-fs::path filesDir() { return fs::path(device::rootDir()) / "files"; }
+// The host folder of the device's file system.
+fs::path filesDir() {
+  std::string host;
+  if (device::hostPath(WSTR("\\"), host)) return fs::path(host);
+  return fs::path(device::rootDir()) / "files";
+}
 fs::path stateDir() { return fs::path(device::statePath("lock")).parent_path(); }
 
+// Only an emulated device keeps its file system in a folder of its own below the device root;
+// where the device is the machine itself, its files are never wiped.
+bool filesAreEmulated() {
+  std::error_code error;
+  fs::path root = fs::weakly_canonical(fs::absolute(device::rootDir(), error), error);
+  if (error) return false;
+  fs::path files = fs::weakly_canonical(fs::absolute(filesDir(), error), error);
+  if (error || files == root) return false;
+  fs::path relative = files.lexically_relative(root);
+  return !relative.empty() && *relative.begin() != "..";
+}
+
+// A device has its registry file (emulated), or at least the plug-in's registration (where
+// the registry is the system's).
 bool deviceExists() {
   std::error_code error;
-  return fs::exists(fs::path(device::statePath("registry.reg")), error);
+  if (fs::exists(fs::path(device::statePath("registry.reg")), error)) return true;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kComponentKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
 }
 
 int noDevice() {
@@ -77,7 +106,9 @@ bool hostPathOf(const WCHAR* devicePath, std::string& host) {
 // caller holds.
 bool clearDevice(std::string& problem) {
   std::error_code error;
-  for (const fs::path& folder : {filesDir(), stateDir()}) {
+  std::vector<fs::path> folders = {stateDir()};
+  if (filesAreEmulated()) folders.push_back(filesDir());
+  for (const fs::path& folder : folders) {
     if (!fs::exists(folder, error)) continue;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
       if (folder == stateDir() && entry.path().filename() == "lock") continue;
@@ -99,7 +130,7 @@ bool layDownImage(std::string& problem) {
   fs::path image = imageDir();
   std::error_code error;
   for (const ImageFile& file : kImageFiles) {
-    if (!fs::is_regular_file(image / file.imagePath, error)) {
+    if (!file.optional && !fs::is_regular_file(image / file.imagePath, error)) {
       problem = "the device image has no " + std::string(file.imagePath) + " (looked in " +
                 image.string() + "; build the device_image target or set QRV_IMAGE_DIR)";
       return false;
@@ -113,6 +144,7 @@ bool layDownImage(std::string& problem) {
     }
   }
   for (const ImageFile& file : kImageFiles) {
+    if (file.optional && !fs::is_regular_file(image / file.imagePath, error)) continue;
     std::string host;
     if (!hostPathOf(file.devicePath, host) ||
         !fs::copy_file(image / file.imagePath, host, fs::copy_options::overwrite_existing,
@@ -153,12 +185,12 @@ bool isPlainFileName(const std::string& name) {
 int commandInit(bool force) {
   std::error_code error;
   fs::create_directories(stateDir(), error);
-  fs::create_directories(filesDir(), error);
+  if (!error) fs::create_directories(filesDir(), error);
   if (error) return fail("cannot create the device at " + deviceRoot() + ": " + error.message());
   device::Lock lock;
   if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
 
-  bool existing = deviceExists() || !fs::is_empty(filesDir(), error);
+  bool existing = deviceExists() || (filesAreEmulated() && !fs::is_empty(filesDir(), error));
   if (existing && !force) {
     return fail("a device already exists at " + deviceRoot() + " (use init --force to replace it)");
   }
