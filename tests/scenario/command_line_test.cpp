@@ -89,6 +89,16 @@ TEST_F(CommandLineTest, ImportOfANamedFileAppliesAndDeletesIt) {
   EXPECT_NE(result.out.find("ERROR"), std::string::npos) << result.out;
 }
 
+TEST_F(CommandLineTest, AnOverlongPathIsNeverCutToAnotherFile) {
+  // The first 255 units of the path name a file that must be neither applied nor deleted.
+  const std::string name(249, 'x');
+  device.writeFile("Temp/" + name, taskbarDocument(0));
+  device.ok({"run", "--line", "/i \\Temp\\" + name + "yyyy"});
+  EXPECT_EQ(device.report(), json::array());
+  EXPECT_TRUE(device.exists("Temp/" + name));
+  EXPECT_EQ(device.state()["settings"]["1"], 1);
+}
+
 TEST_F(CommandLineTest, ExportWritesTheConfigurationToThePathGiven) {
   for (const char* option : {"/e", "/E", "/export", "/EXPORT"}) {
     SCOPED_TRACE(option);

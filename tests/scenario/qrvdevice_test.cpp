@@ -231,6 +231,19 @@ TEST_F(QrvdeviceTest, RunFailsWhenTheLauncherCannotBeRun) {
   EXPECT_NE(result.err.find("cannot run \\Tolvex.exe"), std::string::npos) << result.err;
 }
 
+TEST_F(QrvdeviceTest, AnUnreadableRegistryIsReportedAndKept) {
+  std::filesystem::path registry = device.root() / "state" / "registry.reg";
+  writeHostFile(registry, "not a registry\n[HKEY_LOCAL_MACHINE\n");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"show"}, {"show", "--json"}, {"push", registry.string(), "x.cfg"}}) {
+    CommandResult result = device.run(args);
+    EXPECT_EQ(result.code, 1) << args[0];
+    EXPECT_NE(result.err.find("registry.reg"), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(device.load("{}").code, 1);
+  EXPECT_EQ(readHostFile(registry), "not a registry\n[HKEY_LOCAL_MACHINE\n");
+}
+
 TEST(QrvdeviceUsage, WrongUseExitsWithTwoAndAMissingDeviceWithOne) {
   ScenarioDevice device;  // not created
   const std::vector<std::string> usage[] = {
