@@ -3,6 +3,8 @@
 // name.
 #include "platform/program.h"
 
+#include "platform/device.h"
+
 #include <windows.h>
 
 namespace {
@@ -26,5 +28,9 @@ const wchar_t* afterProgramName(const wchar_t* line) {
 }  // namespace
 
 extern "C" int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  // Device paths ("\Windows\x.dll") name places on the system drive: a program of the
+  // device works from its root, whoever started it and from wherever.
+  std::string root = device::rootDir();
+  SetCurrentDirectoryW(textFromUtf8(root).c_str());
   return DeviceProgramMain(afterProgramName(GetCommandLineW()));
 }
