@@ -21,7 +21,7 @@ endif()
 # device root, its registry file, its DOM, its message journal, processes driven through a
 # POSIX shell): on Windows the system stands in their place, and the chain is checked end to
 # end by the differential test instead (tests/windows).
-set(QRV_WINDOWS_TEST_DIRS windows node schema settings hzkcore)
+set(QRV_WINDOWS_TEST_DIRS windows node schema settings hzkcore differential)
 
 # Cases that hold the emulated device's own behaviour, left out here (gtest negative filters):
 # - the DOM's get_xml text is compared character for character, but this DOM lays it out
