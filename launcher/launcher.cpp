@@ -37,8 +37,9 @@ struct Run {
   }
 
   // Copies the manager's export to argument 2 and deletes the manager's file. Nothing is
-  // copied or deleted when the manager named no file, or named the target itself: the delete
-  // would then remove the only copy.
+  // copied or deleted when the manager named no file, named the target itself (the delete
+  // would then remove the only copy), or left the buffer without a terminator: cut to fit,
+  // that path would name another file, which the delete would destroy.
   void exportFile() {
     const WCHAR* target = arguments[2];
     if (arguments.cut[2]) return;
@@ -46,7 +47,7 @@ struct Run {
     manager.getInfo(exchange, kExchangeCapacity);
     clearExchange();
     manager.getConfiguration(exchange, kExchangeCapacity);
-    exchange[kExchangeCapacity - 1] = 0;
+    if (exchange[kExchangeCapacity - 1] != 0) return;
     if (exchange[0] == 0 || sameDevicePath(exchange, target)) return;
     CopyFileW(exchange, target, FALSE);
     DeleteFileW(exchange);

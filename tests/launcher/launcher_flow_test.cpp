@@ -150,28 +150,36 @@ TEST(LauncherRun, ExportCopiesTheManagersFileAndDeletesIt) {
 }
 
 TEST(LauncherRun, ExportNeverDestroysAFile) {
+  // 511 units: what is left of a longer path when the buffer's last unit is cut off.
+  const std::string folder(250, 'a'), name(254, 'b');
+  const std::string cutPath = "\\Temp\\" + folder + "\\" + name;
   struct Case {
     const char* name;
     std::string mode;    // what the stand-in's getConfiguration does
     std::string target;  // argument 2
     bool exportKept;     // files/Temp/CVConfiguration.xml afterwards
+    std::string other;   // a file below files/ that must be neither copied nor deleted
   };
   const Case cases[] = {
-      {"target is the manager's file", "normal", "\\Temp\\CVConfiguration.xml", true},
-      {"same file, named differently", "normal", "/TEMP//.\\cvconfiguration.XML", true},
-      {"manager names no file", "empty", "\\Temp\\out.xml", false},
-      {"manager fills the whole buffer", "full", "\\Temp\\out.xml", false},
+      {"target is the manager's file", "normal", "\\Temp\\CVConfiguration.xml", true, ""},
+      {"same file, named differently", "normal", "/TEMP//.\\cvconfiguration.XML", true, ""},
+      {"manager names no file", "empty", "\\Temp\\out.xml", false, ""},
+      {"manager fills the whole buffer", "full", "\\Temp\\out.xml", false, ""},
+      {"manager leaves the path unterminated", "unterminated:" + cutPath, "\\Temp\\out.xml",
+       false, "Temp/" + folder + "/" + name},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LauncherDevice device;
     device.setExportMode(c.mode);
+    if (!c.other.empty()) device.writeFile(c.other, "other");
     EXPECT_EQ(device.run("/e " + c.target), 0);
     EXPECT_EQ(device.exists("Temp/CVConfiguration.xml"), c.exportKept);
     EXPECT_EQ(device.exists("Temp/out.xml"), false);
     if (c.exportKept) {
       EXPECT_EQ(device.readFile("Temp/CVConfiguration.xml"), "<exported/>");
     }
+    if (!c.other.empty()) EXPECT_EQ(device.readFile(c.other), "other");
     EXPECT_EQ(device.calls(), (Lines{"getInfo 512", "getConfiguration 512 clear"}));
   }
 }

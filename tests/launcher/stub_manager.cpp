@@ -1,5 +1,7 @@
 // A stand-in configuration manager for the launcher's tests: records every call in the state
-// file "stub-calls" and exports as the state file "stub-export" tells it.
+// file "stub-calls" and exports as the state file "stub-export" tells it: "normal", "empty"
+// (no path), "full" (the buffer filled, no terminator), "path:P" (P is written and named), or
+// "unterminated:P" (P, then the rest of the buffer filled, no terminator).
 #include "platform/device.h"
 #include "platform/export.h"
 
@@ -42,6 +44,13 @@ QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
   if (mode == "empty") return 0;
   if (mode == "full") {
     for (std::int32_t i = 0; i < capacity; ++i) buffer[i] = u'A';
+    return 0;
+  }
+  if (mode.rfind("unterminated:", 0) == 0) {
+    const Text path = textFromUtf8(mode.substr(13));
+    for (std::int32_t i = 0; i < capacity; ++i) {
+      buffer[i] = std::size_t(i) < path.size() ? path[std::size_t(i)] : u'x';
+    }
     return 0;
   }
   Text path = WSTR("\\Temp\\CVConfiguration.xml");
