@@ -18,6 +18,18 @@ const WCHAR* componentLabel(const Component& component) {
   return component.name.empty() ? component.id.c_str() : component.name.c_str();
 }
 
+// Calls into a component library. Whatever it throws stays here: it must neither skip the
+// report log entry nor leave the manager's export, where its caller cannot catch it.
+template <typename Call>
+bool callComponent(Call call) {
+  try {
+    call();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 void applyComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
   HMODULE library = componentLibrary(component);
   if (library == nullptr) {
@@ -34,7 +46,10 @@ void applyComponent(const Component& component, IXMLDOMDocument* document, CallR
   }
   DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
   if (!reportDocument) return;
-  apply(document, reportDocument.get());
+  if (!callComponent([&] { apply(document, reportDocument.get()); })) {
+    report.addError(WSTR("The apply entry of component '%s' ended with an unexpected exception"),
+                    componentLabel(component));
+  }
   report.collect(reportDocument.get());
 }
 
@@ -55,7 +70,10 @@ void saveComponent(const Component& component, IXMLDOMDocument* document, CallRe
   DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
   if (!reportDocument) return;
   // The empty version label asks for the newest version of the component's schema.
-  save(document, reportDocument.get(), WSTR(""));
+  if (!callComponent([&] { save(document, reportDocument.get(), WSTR("")); })) {
+    report.addError(WSTR("The save entry of component '%s' ended with an unexpected exception"),
+                    componentLabel(component));
+  }
   report.collect(reportDocument.get());
 }
 
@@ -64,9 +82,7 @@ std::int32_t finish(const CallReport& report) {
   return report.hasErrors() ? kFailed : kOk;
 }
 
-}  // namespace
-
-QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+std::int32_t applyFile(const WCHAR* path) {
   device::Lock lock;
   const WCHAR* file = path ? path : WSTR("");
   CallReport report("applyConfiguration", file);
@@ -95,7 +111,7 @@ QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
   return finish(report);
 }
 
-QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
+std::int32_t exportConfiguration(WCHAR* buffer, std::int32_t capacity) {
   device::Lock lock;
   const std::size_t room = buffer != nullptr && capacity > 0 ? std::size_t(capacity) : 0;
   if (room > 0) buffer[0] = 0;
@@ -125,7 +141,7 @@ QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
   return finish(report);
 }
 
-QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
+std::int32_t describe(WCHAR* buffer, std::int32_t capacity) {
   device::Lock lock;
   CallReport report("getInfo", WSTR(""));
   Text line = WSTR("CVConfigManager 1.0");
@@ -138,4 +154,31 @@ QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
   }
   if (buffer != nullptr && capacity > 0) textCopy(buffer, std::size_t(capacity), line.c_str());
   return finish(report);
+}
+
+}  // namespace
+
+// Nothing thrown inside (the manager's own allocations) leaves an entry point.
+QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+  try {
+    return applyFile(path);
+  } catch (...) {
+    return kFailed;
+  }
+}
+
+QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
+  try {
+    return exportConfiguration(buffer, capacity);
+  } catch (...) {
+    return kFailed;
+  }
+}
+
+QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
+  try {
+    return describe(buffer, capacity);
+  } catch (...) {
+    return kFailed;
+  }
 }

@@ -105,6 +105,8 @@ TEST(ManagerApply, ComponentErrorsAndBrokenRegistrations) {
       {"apply entry missing", "\\Windows\\Stub.dll", "NoSuchEntry", plain,
        "The library '\\Windows\\Stub.dll' of component 'Stub component' has no apply entry "
        "'NoSuchEntry'"},
+      {"apply entry throws", "\\Windows\\Stub.dll", "StubThrowApply", plain,
+       "The apply entry of component 'Stub component' ended with an unexpected exception"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -167,6 +169,22 @@ TEST(ManagerExport, WritesTheFileAndNamesItWhenThePathFits) {
                                       "file": "\\Temp\\CVConfiguration.xml",
                                       "errors": [], "warnings": ["save ''"]})"));
   }
+}
+
+TEST(ManagerExport, AComponentThatThrowsIsReportedAndTheOthersAreSaved) {
+  StubManager device;
+  device.registerComponent("70001", "Thrower", "\\Windows\\Stub.dll", "StubApply",
+                           "StubThrowSave");
+  ASSERT_TRUE(device.load());
+  WCHAR buffer[512];
+  EXPECT_EQ(device.getConfiguration(buffer, 512), -1);
+  EXPECT_EQ(textToUtf8(buffer), "\\Temp\\CVConfiguration.xml");
+  EXPECT_NE(device.readFile("Temp/CVConfiguration.xml").find("NAME=\"Stub\""), std::string::npos);
+  auto log = device.reportLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0]["errors"],
+            json::parse(R"(["The save entry of component 'Thrower' ended with an unexpected )"
+                        R"(exception"])"));
 }
 
 TEST(ManagerInfo, NamesTheManagerAndItsComponentsWithinTheCapacity) {

@@ -1,12 +1,14 @@
 // A stand-in component library for the manager's tests. Apply counts its calls since the
 // library was loaded (reported as a warning), adds one to the number in the device file
 // "\counter.txt" by reading and rewriting it, and reports an error when the document holds a
-// FAIL element. Save appends a PARAM named "Stub" to the document.
+// FAIL element. Save appends a PARAM named "Stub" to the document. StubThrowApply and
+// StubThrowSave break the contract of an export by throwing.
 #include "platform/device.h"
 #include "platform/export.h"
 #include "platform/xmldom.h"
 
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -100,4 +102,12 @@ QRV_EXPORT int StubSave(IXMLDOMDocument* configuration, IXMLDOMDocument* reportD
   report(reportDocument, WSTR("WARNINGS"), WSTR("WARNING"),
          "save '" + textToUtf8(versionLabel) + "'");
   return 0;
+}
+
+QRV_EXPORT int StubThrowApply(IXMLDOMDocument*, IXMLDOMDocument*) {
+  throw std::runtime_error("stub apply");
+}
+
+QRV_EXPORT int StubThrowSave(IXMLDOMDocument*, IXMLDOMDocument*, const WCHAR*) {
+  throw std::runtime_error("stub save");
 }
