@@ -135,6 +135,17 @@ TEST_F(ChainTest, ThePasswordTravelsScrambledInEitherVersion) {
   EXPECT_EQ(device.state()["password"], "Old-pw");
 }
 
+TEST_F(ChainTest, AnAdministratorMayWriteThePasswordPlainly) {
+  // An element without MIMETYPE and STRINGTYPE carries its value as it stands.
+  device.writeFile("Temp/pw.xml",
+                   configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\"><PARAM "
+                                         "NAME=\"Password\" TYPE=\"STRING\" id=\"61001\" "
+                                         "VALUE=\"New-pass 1\"/></PARAM>"));
+  CommandResult run = device.ok({"run", "/i", "\\Temp\\pw.xml"});
+  EXPECT_NE(run.out.find("0 error(s), 0 warning(s)"), std::string::npos) << run.out;
+  EXPECT_EQ(device.state()["password"], "New-pass 1");
+}
+
 TEST_F(ChainTest, ADocumentWithAProblemReportsIt) {
   struct Case {
     const char* name;
