@@ -21,6 +21,8 @@ int HideAlways(std::int32_t) { return 0; }
 
 DWORD ReadRegistryDword(const RegistryDwordRef& ref) {
   HKEY key = nullptr;
+  // Read access is asked for: a desktop registry grants only the access requested, while the
+  // device ignores the argument.
   if (RegOpenKeyExW(ref.root, ref.subKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
     DWORD value = 0;
     DWORD type = REG_NONE;

@@ -5,30 +5,11 @@
 
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
+#include "plugin/node/com_ref.h"
 #include "plugin/node/config_node.h"
 #include "plugin/schema/filters.h"
 
 namespace {
-
-// One COM reference, released when the holder goes out of scope (exception paths included).
-template <class T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (pointer_ != nullptr) pointer_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-
-  T** out() { return &pointer_; }
-  T* get() const { return pointer_; }
-  T* operator->() const { return pointer_; }
-  explicit operator bool() const { return pointer_ != nullptr; }
-
- private:
-  T* pointer_ = nullptr;
-};
 
 constexpr std::size_t kLabelCapacity = sizeof(SchemaVersion::label) / sizeof(WCHAR);
 
@@ -206,7 +187,7 @@ int walkApply(ConfigNode* parent, const SchemaEntry* entries, std::uint32_t n) {
     }
     if (!node) break;
     ComRef<IXMLDOMElement> element;
-    if (FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.out()))) ||
+    if (FAILED(node->QueryInterface(IID_IXMLDOMElement, element.outVoid())) ||
         !element) {
       continue;  // text, comments, processing instructions
     }
