@@ -8,7 +8,8 @@
 // The name in a module-wide buffer of 32 units, valid until the next call.
 const WCHAR* HotkeyKeyName(std::uint32_t keyCode, std::uint32_t modifiers);
 
-// True when a's name sorts before b's.
+// True when a sorts before b: by name, equal names by key code, then modifiers (the order
+// SortHotkeys gives).
 bool CompareHotkeys(const HotkeyEntry& a, const HotkeyEntry& b);
 
 // Sorts records first..last (inclusive) by name; equal names by key code, then modifiers.

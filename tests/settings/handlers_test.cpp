@@ -111,6 +111,57 @@ TEST_F(HandlersTest, TextsLongerThanTheirFieldsAreCutInsideThem) {
   EXPECT_EQ(settingsStore().applications[19].executable[0], 'x');
 }
 
+// Each switch reads and writes its own numbered setting or view setting. Every number holds a
+// value of its own, so a handler that reached for a neighbour's number would show it.
+TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
+  using Handler = int (*)(ConfigNode*, ConfigNode*, Direction);
+  struct Case {
+    std::int32_t id;
+    Handler handler;
+    bool savedFromView;  // Save reads the view setting rather than the setting
+    std::int32_t number;
+    std::vector<std::string> applyCalls;  // with the value 7
+  } cases[] = {
+      {60000, BrowserParamHandler, true, 22, {"SetViewSetting(22, 7, 1)", "SetSetting(22, 7, 1)"}},
+      {60001, BrowserParamHandler, true, 21, {"SetViewSetting(21, 7, 1)", "SetSetting(21, 7, 1)"}},
+      {60002, BrowserParamHandler, true, 26, {"SetViewSetting(26, 7, 1)", "SetSetting(26, 7, 1)"}},
+      {60003, BrowserParamHandler, true, 20, {"SetViewSetting(20, 7, 1)", "SetSetting(20, 7, 1)"}},
+      {60030, BrowserParamHandler, false, 33, {"SetSetting(33, 7, 1)"}},
+      {60031, BrowserParamHandler, false, 34, {"SetSetting(34, 7, 1)"}},
+      {60032, BrowserParamHandler, false, 32, {"SetSetting(32, 7, 1)"}},
+      {61009, GeneralParamHandler, false, 5, {"GetSetting(5, 1)", "SetSetting(5, 7, 1)"}},
+      {61002, GeneralParamHandler, true, 1, {"GetSetting(5, 1)", "SetViewSetting(1, 7, 1)"}},
+      {61003, GeneralParamHandler, false, 1, {"GetSetting(5, 1)", "SetSetting(1, 7, 1)"}},
+      {61004, GeneralParamHandler, false, 2, {"GetSetting(5, 1)", "SetSetting(2, 7, 1)"}},
+      {61005, GeneralParamHandler, false, 3, {"GetSetting(5, 1)", "SetSetting(3, 7, 1)"}},
+  };
+  DeviceSettings d = defaultDeviceSettings();
+  for (const Case& c : cases) {
+    d.settings[c.number] = 1000 + c.number;
+    d.viewSettings[c.number] = 2000 + c.number;
+  }
+  ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
+
+  for (const Case& c : cases) {
+    std::string id = std::to_string(c.id);
+    Doc doc("<PARAM NAME=\"Switch " + id + "\" TYPE=\"INTEGER\" id=\"" + id + "\" VALUE=\"7\"/>");
+    setDocuments(doc.get(), report_.get());
+    ConfigNode node;
+    doc.top(node);
+
+    device::clearStateFile("calls");
+    c.handler(&node, nullptr, Apply);
+    EXPECT_EQ(device::readStateLines("calls"), c.applyCalls) << c.id;
+
+    // Saved from the values stored beforehand, not from what Apply just wrote.
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
+    c.handler(&node, nullptr, Save);
+    std::int32_t stored = c.savedFromView ? 2000 + c.number : 1000 + c.number;
+    EXPECT_EQ(textToUtf8(node.getAttrib_(WSTR("VALUE"))), std::to_string(stored)) << c.id;
+  }
+  EXPECT_TRUE(report_.texts("WARNING").empty());
+}
+
 TEST_F(HandlersTest, UnknownIdsAreReported) {
   Doc doc(R"(<C><PARAM NAME="Mystery Page" TYPE="STRING" id="60020" VALUE="old"/>)"
           R"(<PARAM NAME="Mystery Switch" TYPE="CHECK" id="61006" VALUE="1"/></C>)");
