@@ -162,6 +162,44 @@ TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
   EXPECT_TRUE(report_.texts("WARNING").empty());
 }
 
+// Each number is written in its own form: the application numbers, key code and modifiers
+// unsigned, the action and the selector switch signed. Every field holds a different negative
+// value, so a field written in the other form, or a neighbour's field, shows.
+TEST_F(HandlersTest, NumbersAreSavedSignedOrUnsignedAsTheirFieldsAre) {
+  using Handler = int (*)(ConfigNode*, ConfigNode*, Direction);
+  settingsStore().applications[3].runAtStartup = -1;
+  settingsStore().applications[3].startupDelay = -2;
+  settingsStore().hotkeys[7].action = -3;
+  settingsStore().hotkeys[7].keyCode = 0xFFFFFFFCu;
+  settingsStore().hotkeys[7].modifiers = 0xFFFFFFFBu;
+  settingsStore().selectorEnabled = -6;
+  settingsStore().currentApplication = 3;
+  settingsStore().currentHotkey = 7;
+  struct Case {
+    const char* field;
+    Handler handler;
+    std::int32_t id;
+    const char* saved;
+  } cases[] = {
+      {"runAtStartup", ApplicationPropertyHandler, 4, "4294967295"},
+      {"startupDelay", ApplicationPropertyHandler, 5, "4294967294"},
+      {"action", HotkeyPropertyHandler, 0, "-3"},
+      {"keyCode", HotkeyPropertyHandler, 3, "4294967292"},
+      {"modifiers", HotkeyPropertyHandler, 4, "4294967291"},
+      {"selectorEnabled", GeneralParamHandler, 61008, "-6"},
+  };
+  for (const Case& c : cases) {
+    std::string id = std::to_string(c.id);
+    Doc doc("<PARAM NAME=\"Number\" TYPE=\"INTEGER\" id=\"" + id + "\"/>");
+    setDocuments(doc.get(), report_.get());
+    ConfigNode node;
+    doc.top(node);
+    c.handler(&node, nullptr, Save);
+    const WCHAR* value = node.getAttrib_(WSTR("VALUE"));
+    EXPECT_EQ(value ? textToUtf8(value) : std::string("(none)"), c.saved) << c.field;
+  }
+}
+
 TEST_F(HandlersTest, UnknownIdsAreReported) {
   Doc doc(R"(<C><PARAM NAME="Mystery Page" TYPE="STRING" id="60020" VALUE="old"/>)"
           R"(<PARAM NAME="Mystery Switch" TYPE="CHECK" id="61006" VALUE="1"/></C>)");

@@ -1,0 +1,39 @@
+// Moving one field of the store between a node and the field, in the walk's direction: Save
+// writes the field into the node, Apply reads the node into the field.
+#pragma once
+
+#include "plugin/node/config_node.h"
+#include "plugin/schema/schema.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// A text field; Apply copies at most what the field holds with its terminator.
+template <std::size_t N>
+void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
+  if (direction == Save) {
+    node->setValueString(field);
+  } else {
+    textCopy(field, N, node->getString());
+  }
+}
+
+// A number written in signed decimal.
+inline void moveSigned(ConfigNode* node, Direction direction, std::int32_t& field) {
+  if (direction == Save) {
+    node->setValueInteger(field);
+  } else {
+    field = node->getInteger();
+  }
+}
+
+// A number written in unsigned decimal, whatever the field's own type.
+template <typename Field>
+void moveUnsigned(ConfigNode* node, Direction direction, Field& field) {
+  static_assert(sizeof(Field) == sizeof(std::uint32_t), "a 32-bit field");
+  if (direction == Save) {
+    node->setValueInteger(static_cast<std::uint32_t>(field));
+  } else {
+    field = static_cast<Field>(node->getInteger());
+  }
+}
