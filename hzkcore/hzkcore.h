@@ -37,6 +37,10 @@ struct ErrorPageEntry {
   WCHAR page[260];
 };
 
+// The administrator password's capacity, terminator included: GetPassword is handed a buffer
+// of this many units, so a longer password could not be read back whole.
+constexpr std::size_t kPasswordCapacity = 260;
+
 constexpr int kErrorPageCount = 13;
 struct ErrorPageTable {
   ErrorPageEntry entries[kErrorPageCount];

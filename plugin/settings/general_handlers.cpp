@@ -4,6 +4,7 @@
 
 #include "plugin/entry/report.h"
 #include "plugin/node/config_node.h"
+#include "plugin/settings/field_moves.h"
 #include "plugin/settings/settings_store.h"
 
 namespace {
@@ -12,41 +13,72 @@ constexpr std::int32_t kEnableQrvId = 61009;
 constexpr std::int32_t kPasswordId = 61001;
 constexpr std::int32_t kFirstErrorPageId = 60004;
 constexpr std::int32_t kEnableQrvSetting = 5;
-constexpr std::size_t kPasswordCapacity = 260;
-constexpr std::size_t kPageCapacity = sizeof(ErrorPageEntry::page) / sizeof(WCHAR);
 
-void saveSetting(ConfigNode* node, std::int32_t number) {
-  node->setValueInteger(static_cast<std::int32_t>(GetSetting(number, 1)));
-}
 void applySetting(ConfigNode* node, std::int32_t number) {
   SetSetting(number, node->getInteger(), 1);
 }
 
-void saveViewSetting(ConfigNode* node, std::int32_t number) {
-  node->setValueInteger(static_cast<std::int32_t>(GetViewSetting(number, 1)));
-}
-void applyViewSetting(ConfigNode* node, std::int32_t number) {
-  SetViewSetting(number, node->getInteger(), 1);
-}
-
-// A switch read from the settings under `number`.
+// A switch kept as the setting under `number`.
 void moveSetting(ConfigNode* node, Direction direction, std::int32_t number) {
   if (direction == Save) {
-    saveSetting(node, number);
+    node->setValueInteger(static_cast<std::int32_t>(GetSetting(number, 1)));
   } else {
     applySetting(node, number);
+  }
+}
+
+// A switch kept as the view setting under `number`.
+void moveViewSetting(ConfigNode* node, Direction direction, std::int32_t number) {
+  if (direction == Save) {
+    node->setValueInteger(static_cast<std::int32_t>(GetViewSetting(number, 1)));
+  } else {
+    SetViewSetting(number, node->getInteger(), 1);
   }
 }
 
 // A browser bar: shown as the view setting, written to the view setting and the setting of
 // the same number.
 void moveBar(ConfigNode* node, Direction direction, std::int32_t number) {
-  if (direction == Save) {
-    saveViewSetting(node, number);
-  } else {
-    applyViewSetting(node, number);
-    applySetting(node, number);
+  moveViewSetting(node, direction, number);
+  if (direction == Apply) applySetting(node, number);
+}
+
+// A parameter that is one numbered switch of the settings library.
+struct NumberedSwitch {
+  std::int32_t id;
+  void (*move)(ConfigNode* node, Direction direction, std::int32_t number);
+  std::int32_t number;
+};
+
+const NumberedSwitch kGeneralSwitches[] = {
+    {kEnableQrvId, moveSetting, kEnableQrvSetting},
+    {61002, moveViewSetting, 1},  // Show Taskbar
+    {61003, moveSetting, 1},      // Taskbar Enabled
+    {61004, moveSetting, 2},      // Start Menu Enabled
+    {61005, moveSetting, 3},      // Desktop Enabled
+};
+
+const NumberedSwitch kBrowserSwitches[] = {
+    {60000, moveBar, 22},      // Enable Address Bar
+    {60001, moveBar, 21},      // Enable Toolbar
+    {60002, moveBar, 26},      // Enable Status Bar
+    {60003, moveBar, 20},      // Enable Menu Bar
+    {60030, moveSetting, 33},  // Warn when leaving a secure page
+    {60031, moveSetting, 34},  // Warn when security blocks page
+    {60032, moveSetting, 32},  // Enable Cookies
+};
+
+// Moves the switch of that id when the table has one; false when it has none.
+template <std::size_t N>
+bool moveSwitch(const NumberedSwitch (&table)[N], std::int32_t id, ConfigNode* node,
+                Direction direction) {
+  for (const NumberedSwitch& item : table) {
+    if (item.id == id) {
+      item.move(node, direction, item.number);
+      return true;
+    }
   }
+  return false;
 }
 
 void movePassword(ConfigNode* node, Direction direction) {
@@ -60,15 +92,6 @@ void movePassword(ConfigNode* node, Direction direction) {
   }
 }
 
-void moveErrorPage(ConfigNode* node, Direction direction, std::int32_t page) {
-  WCHAR* text = settingsStore().errorPages.entries[page].page;
-  if (direction == Save) {
-    node->setValueString(text);
-  } else {
-    textCopy(text, kPageCapacity, node->getString());
-  }
-}
-
 }  // namespace
 
 int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
@@ -77,35 +100,13 @@ int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction dire
   if (direction == Apply && GetSetting(kEnableQrvSetting, 1) == 0 && id != kEnableQrvId &&
       id != kPasswordId)
     return 0;
+  if (moveSwitch(kGeneralSwitches, id, node, direction)) return 0;
   switch (id) {
-    case kEnableQrvId:
-      moveSetting(node, direction, kEnableQrvSetting);
-      break;
     case kPasswordId:
       movePassword(node, direction);
       break;
-    case 61002:  // Show Taskbar
-      if (direction == Save) {
-        saveViewSetting(node, 1);
-      } else {
-        applyViewSetting(node, 1);
-      }
-      break;
-    case 61003:  // Taskbar Enabled
-      moveSetting(node, direction, 1);
-      break;
-    case 61004:  // Start Menu Enabled
-      moveSetting(node, direction, 2);
-      break;
-    case 61005:  // Desktop Enabled
-      moveSetting(node, direction, 3);
-      break;
     case 61008:  // Enable Application Selector, written at commit
-      if (direction == Save) {
-        node->setValueInteger(settingsStore().selectorEnabled);
-      } else {
-        settingsStore().selectorEnabled = node->getInteger();
-      }
+      moveSigned(node, direction, settingsStore().selectorEnabled);
       break;
     default:
       reportWarning(WSTR("Unknown configuration parameter '%s'"), node->getName());
@@ -116,36 +117,12 @@ int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction dire
 
 int BrowserParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   std::int32_t id = node->getId();
-  switch (id) {
-    case 60000:  // Enable Address Bar
-      moveBar(node, direction, 22);
-      break;
-    case 60001:  // Enable Toolbar
-      moveBar(node, direction, 21);
-      break;
-    case 60002:  // Enable Status Bar
-      moveBar(node, direction, 26);
-      break;
-    case 60003:  // Enable Menu Bar
-      moveBar(node, direction, 20);
-      break;
-    case 60030:  // Warn when leaving a secure page
-      moveSetting(node, direction, 33);
-      break;
-    case 60031:  // Warn when security blocks page
-      moveSetting(node, direction, 34);
-      break;
-    case 60032:  // Enable Cookies
-      moveSetting(node, direction, 32);
-      break;
-    default:
-      if (id >= kFirstErrorPageId && id < kFirstErrorPageId + kErrorPageCount) {
-        moveErrorPage(node, direction, id - kFirstErrorPageId);
-      } else {
-        node->setValueString(WSTR(""));
-        reportWarning(WSTR("Unknown qrv parameter '%s'"), node->getName());
-      }
-      break;
+  if (moveSwitch(kBrowserSwitches, id, node, direction)) return 0;
+  if (id >= kFirstErrorPageId && id < kFirstErrorPageId + kErrorPageCount) {
+    moveText(node, direction, settingsStore().errorPages.entries[id - kFirstErrorPageId].page);
+  } else {
+    node->setValueString(WSTR(""));
+    reportWarning(WSTR("Unknown qrv parameter '%s'"), node->getName());
   }
   return 0;
 }
