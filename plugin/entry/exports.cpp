@@ -30,6 +30,28 @@ void guarded(int& result, Walk walk) {
   }
 }
 
+// Runs one export: takes the call's documents, finds the configuration element, loads the
+// settings, runs `walk` as the guarded section and then `finish`. Loading and finishing stand
+// outside the walk's guard, so the whole body has one too: nothing escapes to the host. The
+// component's handle is released before the configuration element's.
+template <typename Walk, typename Finish>
+int runExport(IXMLDOMDocument* configuration, IXMLDOMDocument* report, Walk walk, Finish finish) {
+  int result = 0;
+  try {
+    ConfigNode configurationNode;
+    ConfigNode component;
+    setDocuments(configuration, report);
+    if (findConfigurationNode(&configurationNode) != 0) return -1;
+    LoadSettings();
+    guarded(result, [&] { walk(configurationNode, component); });
+    finish();
+  } catch (...) {
+    reportError(kUnknownError);
+    result = -1;
+  }
+  return result;
+}
+
 }  // namespace
 
 int findConfigurationNode(ConfigNode* result) {
@@ -74,47 +96,27 @@ void setVersion(ConfigNode* component, const WCHAR* version) {
 }
 
 QRV_EXPORT int QRV_ApplySettings(IXMLDOMDocument* configuration, IXMLDOMDocument* report) {
-  int result = 0;
-  // Loading and committing stand outside the walk's guard, so the whole body has one too.
-  try {
-    ConfigNode configurationNode;
-    ConfigNode component;
-    setDocuments(configuration, report);
-    if (findConfigurationNode(&configurationNode) != 0) return -1;
-    LoadSettings();
-    guarded(result, [&] {
-      configurationNode.getChildByIndex(kComponentId, &component);
-      WalkComponent(&component, RootVersions, 2, Apply);
-    });
-    // Whatever the walk stored before it stopped is kept.
-    CommitSettings();
-  } catch (...) {
-    reportError(kUnknownError);
-    result = -1;
-  }
-  return result;
+  return runExport(
+      configuration, report,
+      [](ConfigNode& configurationNode, ConfigNode& component) {
+        configurationNode.getChildByIndex(kComponentId, &component);
+        WalkComponent(&component, RootVersions, 2, Apply);
+      },
+      // Whatever the walk stored before it stopped is kept.
+      [] { CommitSettings(); });
 }
 
 QRV_EXPORT int QRV_SaveSettings(IXMLDOMDocument* configuration, IXMLDOMDocument* report,
                                 const WCHAR* version) {
-  int result = 0;
-  try {
-    ConfigNode configurationNode;
-    ConfigNode component;
-    setDocuments(configuration, report);
-    if (findConfigurationNode(&configurationNode) != 0) return -1;
-    LoadSettings();
-    guarded(result, [&] {
-      configurationNode.createChild(kComponentName, static_cast<std::int32_t>(kComponentId),
-                                    &component);
-      component.setTypeByString(WSTR("COMPONENT"), nullptr);
-      setVersion(&component, version);
-      WalkComponent(&component, RootVersions, 2, Save);
-    });
-    // Save leaves the device's settings as they are.
-  } catch (...) {
-    reportError(kUnknownError);
-    result = -1;
-  }
-  return result;
+  return runExport(
+      configuration, report,
+      [version](ConfigNode& configurationNode, ConfigNode& component) {
+        configurationNode.createChild(kComponentName, static_cast<std::int32_t>(kComponentId),
+                                      &component);
+        component.setTypeByString(WSTR("COMPONENT"), nullptr);
+        setVersion(&component, version);
+        WalkComponent(&component, RootVersions, 2, Save);
+      },
+      // Save leaves the device's settings as they are.
+      [] {});
 }
