@@ -18,13 +18,13 @@ std::string formatMessage(const WCHAR* format, va_list args) {
 }
 
 void collectTexts(IXMLDOMDocument* document, const WCHAR* tag, std::vector<std::string>& out) {
-  OwnedBstr tagName(tag);
-  DomRef<IXMLDOMNodeList> list;
+  BString tagName(tag);
+  ComRef<IXMLDOMNodeList> list;
   if (FAILED(document->getElementsByTagName(tagName.get(), list.out())) || !list) return;
   for (;;) {
-    DomRef<IXMLDOMNode> node;
+    ComRef<IXMLDOMNode> node;
     if (list->nextNode(node.out()) != S_OK || !node) break;
-    OwnedBstr text;
+    BString text;
     if (SUCCEEDED(node->get_text(text.out()))) out.push_back(textToUtf8(text.text().c_str()));
   }
 }
@@ -48,10 +48,10 @@ void CallReport::addWarning(const WCHAR* format, ...) {
   va_end(args);
 }
 
-DomRef<IXMLDOMDocument> CallReport::newReportDocument() {
-  DomRef<IXMLDOMDocument> document;
+ComRef<IXMLDOMDocument> CallReport::newReportDocument() {
+  ComRef<IXMLDOMDocument> document;
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  OwnedBstr xml(WSTR("<REPORT><ERRORS/><WARNINGS/></REPORT>"));
+  BString xml(WSTR("<REPORT><ERRORS/><WARNINGS/></REPORT>"));
   if (FAILED(CreateXmlDocument(document.out())) || !document ||
       FAILED(document->loadXML(xml.get(), &loaded)) || loaded != VARIANT_TRUE) {
     document.reset();

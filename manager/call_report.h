@@ -19,7 +19,7 @@ class CallReport {
 
   // A fresh "<REPORT><ERRORS/><WARNINGS/></REPORT>" for one component call; empty when no
   // document can be had (the manager's error says so).
-  DomRef<IXMLDOMDocument> newReportDocument();
+  ComRef<IXMLDOMDocument> newReportDocument();
   // Takes the ERROR and WARNING texts a component wrote into the report document.
   void collect(IXMLDOMDocument* reportDocument);
 

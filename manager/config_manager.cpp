@@ -44,7 +44,7 @@ void applyComponent(const Component& component, IXMLDOMDocument* document, CallR
                     component.library.c_str(), componentLabel(component), entry.c_str());
     return;
   }
-  DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
+  ComRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
   if (!reportDocument) return;
   if (!callComponent([&] { apply(document, reportDocument.get()); })) {
     report.addError(WSTR("The apply entry of component '%s' ended with an unexpected exception"),
@@ -67,7 +67,7 @@ void saveComponent(const Component& component, IXMLDOMDocument* document, CallRe
                     component.library.c_str(), componentLabel(component), entry.c_str());
     return;
   }
-  DomRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
+  ComRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
   if (!reportDocument) return;
   // The empty version label asks for the newest version of the component's schema.
   if (!callComponent([&] { save(document, reportDocument.get(), WSTR("")); })) {
@@ -91,10 +91,10 @@ std::int32_t applyFile(const WCHAR* path) {
     return finish(report);
   }
 
-  DomRef<IXMLDOMDocument> document = loadConfigurationFile(file, report);
+  ComRef<IXMLDOMDocument> document = loadConfigurationFile(file, report);
   if (!document) return finish(report);
 
-  DomRef<IXMLDOMElement> configuration = findConfigurationElement(document.get());
+  ComRef<IXMLDOMElement> configuration = findConfigurationElement(document.get());
   if (!configuration) {
     report.addError(WSTR("'%s' has no element with TYPE \"CONFIGURATION\""), file);
     return finish(report);
@@ -121,7 +121,7 @@ std::int32_t exportConfiguration(WCHAR* buffer, std::int32_t capacity) {
     return finish(report);
   }
 
-  DomRef<IXMLDOMDocument> document = newExportDocument(report);
+  ComRef<IXMLDOMDocument> document = newExportDocument(report);
   if (!document) return finish(report);
   std::vector<Component> components = registeredComponents();
   if (components.empty()) report.addWarning(WSTR("No component is registered"));
@@ -130,7 +130,8 @@ std::int32_t exportConfiguration(WCHAR* buffer, std::int32_t capacity) {
   }
 
   CreateDirectoryW(WSTR("\\Temp"), nullptr);
-  PathVariant destination(QRV_EXPORT_FILE);
+  Variant destination;
+  destination.setString(QRV_EXPORT_FILE);
   if (FAILED(document->save(destination.get()))) {
     report.addError(WSTR("Cannot write '%s'"), QRV_EXPORT_FILE);
     return finish(report);

@@ -22,10 +22,10 @@ const Component* registeredById(const std::vector<Component>& registered, const 
 void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& registered,
                        std::vector<Component>& found, int depth) {
   if (depth >= kXmlMaxDepth) return;
-  DomRef<IXMLDOMNode> child;
+  ComRef<IXMLDOMNode> child;
   if (parent->get_firstChild(child.out()) != S_OK) return;
   while (child) {
-    DomRef<IXMLDOMElement> element = asElement(child.get());
+    ComRef<IXMLDOMElement> element = asElement(child.get());
     Text id;
     const Component* component = nullptr;
     if (element && readAttribute(element.get(), WSTR("id"), id)) {
@@ -36,7 +36,7 @@ void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& regist
     } else if (element) {
       collectComponents(child.get(), registered, found, depth + 1);
     }
-    DomRef<IXMLDOMNode> next;
+    ComRef<IXMLDOMNode> next;
     if (child->get_nextSibling(next.out()) != S_OK) break;
     child = std::move(next);
   }
@@ -44,23 +44,25 @@ void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& regist
 
 }  // namespace
 
-DomRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& report) {
-  DomRef<IXMLDOMDocument> document;
+ComRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& report) {
+  ComRef<IXMLDOMDocument> document;
   if (FAILED(CreateXmlDocument(document.out())) || !document) {
     report.addError(WSTR("Cannot load '%s': no XML document can be created"), path);
-    return DomRef<IXMLDOMDocument>();
+    return ComRef<IXMLDOMDocument>();
   }
   document->put_async(VARIANT_FALSE);
-  PathVariant source(path);
+  // A path that cannot be copied leaves no source, which load reports as such.
+  Variant source;
+  source.setString(path);
   VARIANT_BOOL loaded = VARIANT_FALSE;
   HRESULT hr = document->load(source.get(), &loaded);
   if (SUCCEEDED(hr) && loaded == VARIANT_TRUE) return document;
 
   Text reason;
   long line = 0;
-  DomRef<IXMLDOMParseError> error;
+  ComRef<IXMLDOMParseError> error;
   if (SUCCEEDED(document->get_parseError(error.out())) && error) {
-    OwnedBstr text;
+    BString text;
     if (SUCCEEDED(error->get_reason(text.out()))) reason = trimmed(text.text());
     if (FAILED(error->get_line(&line))) line = 0;
   }
@@ -71,26 +73,26 @@ DomRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& rep
   } else {
     report.addError(WSTR("Cannot load '%s': %s"), path, reason.c_str());
   }
-  return DomRef<IXMLDOMDocument>();
+  return ComRef<IXMLDOMDocument>();
 }
 
-DomRef<IXMLDOMElement> findConfigurationElement(IXMLDOMDocument* document) {
-  DomRef<IXMLDOMNode> child;
+ComRef<IXMLDOMElement> findConfigurationElement(IXMLDOMDocument* document) {
+  ComRef<IXMLDOMNode> child;
   if (document == nullptr || document->get_firstChild(child.out()) != S_OK) {
-    return DomRef<IXMLDOMElement>();
+    return ComRef<IXMLDOMElement>();
   }
   while (child) {
-    DomRef<IXMLDOMElement> element = asElement(child.get());
+    ComRef<IXMLDOMElement> element = asElement(child.get());
     Text type;
     if (element && readAttribute(element.get(), WSTR("TYPE"), type) &&
         textCompareNoCase(type.c_str(), WSTR("CONFIGURATION")) == 0) {
       return element;
     }
-    DomRef<IXMLDOMNode> next;
+    ComRef<IXMLDOMNode> next;
     if (child->get_nextSibling(next.out()) != S_OK) break;
     child = std::move(next);
   }
-  return DomRef<IXMLDOMElement>();
+  return ComRef<IXMLDOMElement>();
 }
 
 std::vector<Component> componentsInDocument(IXMLDOMElement* configuration,
@@ -100,14 +102,14 @@ std::vector<Component> componentsInDocument(IXMLDOMElement* configuration,
   return found;
 }
 
-DomRef<IXMLDOMDocument> newExportDocument(CallReport& report) {
-  DomRef<IXMLDOMDocument> document;
+ComRef<IXMLDOMDocument> newExportDocument(CallReport& report) {
+  ComRef<IXMLDOMDocument> document;
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  OwnedBstr xml(WSTR("<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\"/>"));
+  BString xml(WSTR("<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\"/>"));
   if (FAILED(CreateXmlDocument(document.out())) || !document ||
       FAILED(document->loadXML(xml.get(), &loaded)) || loaded != VARIANT_TRUE) {
     report.addError(WSTR("Cannot create the configuration document"));
-    return DomRef<IXMLDOMDocument>();
+    return ComRef<IXMLDOMDocument>();
   }
   return document;
 }

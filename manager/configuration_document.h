@@ -9,11 +9,11 @@
 
 // Loads the file at `path`. On failure the report gets an ERROR saying what and where, and the
 // result is empty.
-DomRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& report);
+ComRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& report);
 
 // The first top-level element whose TYPE is "CONFIGURATION" (letter case ignored); empty when
 // there is none.
-DomRef<IXMLDOMElement> findConfigurationElement(IXMLDOMDocument* document);
+ComRef<IXMLDOMElement> findConfigurationElement(IXMLDOMDocument* document);
 
 // The registered components whose element lies below `configuration`, in document order: each
 // found depth first by its id, never inside another component's element.
@@ -21,4 +21,4 @@ std::vector<Component> componentsInDocument(IXMLDOMElement* configuration,
                                             const std::vector<Component>& registered);
 
 // A new document holding only the CONFIGURATION element of an export.
-DomRef<IXMLDOMDocument> newExportDocument(CallReport& report);
+ComRef<IXMLDOMDocument> newExportDocument(CallReport& report);

@@ -1,9 +1,9 @@
-// Small owning wrappers for the DOM's interface pointers and strings, as the manager uses them.
+// The manager's small DOM helpers: an element's attribute as text, and a node as an element.
 #include "manager/dom_support.h"
 
 bool readAttribute(IXMLDOMElement* element, const WCHAR* name, Text& value) {
   if (element == nullptr) return false;
-  OwnedBstr attributeName(name);
+  BString attributeName(name);
   VARIANT v;
   VariantInit(&v);
   HRESULT hr = element->getAttribute(attributeName.get(), &v);
@@ -13,8 +13,8 @@ bool readAttribute(IXMLDOMElement* element, const WCHAR* name, Text& value) {
   return found;
 }
 
-DomRef<IXMLDOMElement> asElement(IXMLDOMNode* node) {
-  DomRef<IXMLDOMElement> element;
+ComRef<IXMLDOMElement> asElement(IXMLDOMNode* node) {
+  ComRef<IXMLDOMElement> element;
   DOMNodeType type = NODE_INVALID;
   if (node == nullptr || FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT) {
     return element;
