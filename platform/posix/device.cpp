@@ -19,15 +19,6 @@ namespace {
 
 constexpr char kRootVariable[] = "QRV_DEVICE_ROOT";
 
-std::mutex& problemMutex() {
-  static std::mutex m;
-  return m;
-}
-std::string& problemText() {
-  static std::string text;
-  return text;
-}
-
 bool isDirectory(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -94,11 +85,6 @@ std::map<const Lock*, std::string>& lockPaths() {
 
 namespace detail {
 
-void setLastProblem(const std::string& text) {
-  std::lock_guard<std::mutex> guard(problemMutex());
-  problemText() = text;
-}
-
 WCHAR foldUnit(WCHAR c) {
   if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
@@ -123,6 +109,32 @@ bool ensureStateDir() {
   return true;
 }
 
+bool appendToStateFile(const std::string& path, const std::string& data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    setLastProblem("cannot open " + path + ": " + std::strerror(errno));
+    return false;
+  }
+  bool ok = writeAll(fd, data.data(), data.size());
+  if (!ok) setLastProblem("cannot write " + path + ": " + std::strerror(errno));
+  ::close(fd);
+  return ok;
+}
+
+bool readStateFile(const std::string& path, std::string& content) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
 }  // namespace detail
 
 std::string rootDir() {
@@ -134,29 +146,9 @@ std::string rootDir() {
 void setRootDir(const std::string& dir) { ::setenv(kRootVariable, dir.c_str(), 1); }
 
 bool hostPath(const WCHAR* devicePath, std::string& host) {
-  // Split into names; "." is nothing, ".." goes back one name and may never leave files/.
+  // ".." may never leave files/.
   std::vector<std::string> names;
-  std::string path = textToUtf8(devicePath ? devicePath : WSTR(""));
-  std::string current;
-  auto finish = [&]() -> bool {
-    if (current.empty() || current == ".") {
-    } else if (current == "..") {
-      if (names.empty()) return false;
-      names.pop_back();
-    } else {
-      names.push_back(current);
-    }
-    current.clear();
-    return true;
-  };
-  for (char c : path) {
-    if (c == '\\' || c == '/') {
-      if (!finish()) return false;
-    } else {
-      current += c;
-    }
-  }
-  if (!finish()) return false;
+  if (!detail::devicePathNames(devicePath, names)) return false;
 
   std::string result = rootDir() + "/files";
   bool existing = isDirectory(result);
@@ -175,52 +167,6 @@ bool hostPath(const WCHAR* devicePath, std::string& host) {
 }
 
 std::string statePath(const char* name) { return rootDir() + "/state/" + (name ? name : ""); }
-
-bool appendStateLine(const char* name, const std::string& line) {
-  if (!detail::ensureStateDir()) return false;
-  // A line break inside would split the entry in two: it becomes a blank.
-  std::string whole = line;
-  for (auto& c : whole) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  whole += '\n';
-  std::string path = statePath(name);
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    detail::setLastProblem("cannot open " + path + ": " + std::strerror(errno));
-    return false;
-  }
-  bool ok = writeAll(fd, whole.data(), whole.size());
-  if (!ok) detail::setLastProblem("cannot write " + path + ": " + std::strerror(errno));
-  ::close(fd);
-  return ok;
-}
-
-std::vector<std::string> readStateLines(const char* name) {
-  std::vector<std::string> lines;
-  std::string path = statePath(name);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return lines;
-  std::string content;
-  char buffer[8192];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
 
 bool clearStateFile(const char* name) {
   std::string path = statePath(name);
@@ -279,11 +225,6 @@ Lock::~Lock() {
     ::close(entry->second.fd);  // closing the only descriptor releases the lock
     table.held.erase(entry);
   }
-}
-
-std::string lastProblem() {
-  std::lock_guard<std::mutex> guard(problemMutex());
-  return problemText();
 }
 
 }  // namespace device

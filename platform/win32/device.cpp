@@ -2,6 +2,8 @@
 // files live in \QRVState, and the device-wide lock is a byte-range lock on \QRVState\lock.
 #include "platform/device.h"
 
+#include "platform/device_common.h"
+
 #include <windows.h>
 
 #include <map>
@@ -13,18 +15,7 @@ namespace {
 constexpr wchar_t kRootVariable[] = L"QRV_DEVICE_ROOT";
 constexpr char kStateFolder[] = "QRVState";
 
-std::mutex& problemMutex() {
-  static std::mutex m;
-  return m;
-}
-std::string& problemText() {
-  static std::string text;
-  return text;
-}
-void setLastProblem(const std::string& text) {
-  std::lock_guard<std::mutex> guard(problemMutex());
-  problemText() = text;
-}
+using detail::setLastProblem;
 
 std::wstring wide(const std::string& utf8) { return textFromUtf8(utf8); }
 
@@ -57,19 +48,6 @@ std::string withSeparator(std::string dir) {
   return dir;
 }
 
-bool ensureStateDir() {
-  std::string state = withSeparator(rootDir()) + kStateFolder;
-  DWORD attributes = GetFileAttributesW(wide(state).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-  if (!CreateDirectoryW(wide(state).c_str(), nullptr) &&
-      GetLastError() != ERROR_ALREADY_EXISTS) {
-    setLastProblem("cannot create the state folder " + state + ": " +
-                   systemMessage(GetLastError()));
-    return false;
-  }
-  return true;
-}
-
 // Opens a state file for one operation; the others may read, write and delete it meanwhile.
 HANDLE openShared(const std::string& path, DWORD access, DWORD disposition) {
   return CreateFileW(wide(path).c_str(), access,
@@ -94,6 +72,50 @@ LockTable& lockTable() {
 
 }  // namespace
 
+namespace detail {
+
+bool ensureStateDir() {
+  std::string state = withSeparator(rootDir()) + kStateFolder;
+  DWORD attributes = GetFileAttributesW(wide(state).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  if (!CreateDirectoryW(wide(state).c_str(), nullptr) &&
+      GetLastError() != ERROR_ALREADY_EXISTS) {
+    setLastProblem("cannot create the state folder " + state + ": " +
+                   systemMessage(GetLastError()));
+    return false;
+  }
+  return true;
+}
+
+bool appendToStateFile(const std::string& path, const std::string& data) {
+  // Appending access alone: every write lands at the end, whoever else is writing.
+  HANDLE file = openShared(path, FILE_APPEND_DATA, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) {
+    setLastProblem("cannot open " + path + ": " + systemMessage(GetLastError()));
+    return false;
+  }
+  DWORD written = 0;
+  bool ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+            written == data.size();
+  if (!ok) setLastProblem("cannot write " + path + ": " + systemMessage(GetLastError()));
+  CloseHandle(file);
+  return ok;
+}
+
+bool readStateFile(const std::string& path, std::string& content) {
+  HANDLE file = openShared(path, GENERIC_READ, OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char buffer[8192];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got);
+  }
+  CloseHandle(file);
+  return true;
+}
+
+}  // namespace detail
+
 std::string rootDir() {
   std::string chosen = environmentText(kRootVariable);
   if (!chosen.empty()) return chosen;
@@ -109,27 +131,7 @@ bool hostPath(const WCHAR* devicePath, std::string& host) {
   // The system matches names without regard to case itself; only "." and ".." are settled
   // here, so that no device path climbs above the root.
   std::vector<std::string> names;
-  std::string path = textToUtf8(devicePath ? devicePath : L"");
-  std::string current;
-  auto finish = [&]() -> bool {
-    if (current.empty() || current == ".") {
-    } else if (current == "..") {
-      if (names.empty()) return false;
-      names.pop_back();
-    } else {
-      names.push_back(current);
-    }
-    current.clear();
-    return true;
-  };
-  for (char c : path) {
-    if (c == '\\' || c == '/') {
-      if (!finish()) return false;
-    } else {
-      current += c;
-    }
-  }
-  if (!finish()) return false;
+  if (!detail::devicePathNames(devicePath, names)) return false;
   std::string result = rootDir();
   while (result.size() > 1 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
   if (names.empty()) {
@@ -145,51 +147,6 @@ std::string statePath(const char* name) {
   return withSeparator(rootDir()) + kStateFolder + "\\" + (name ? name : "");
 }
 
-bool appendStateLine(const char* name, const std::string& line) {
-  if (!ensureStateDir()) return false;
-  std::string whole = line;
-  for (auto& c : whole) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  whole += '\n';
-  std::string path = statePath(name);
-  // Appending access alone: every write lands at the end, whoever else is writing.
-  HANDLE file = openShared(path, FILE_APPEND_DATA, OPEN_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) {
-    setLastProblem("cannot open " + path + ": " + systemMessage(GetLastError()));
-    return false;
-  }
-  DWORD written = 0;
-  bool ok = WriteFile(file, whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr) &&
-            written == whole.size();
-  if (!ok) setLastProblem("cannot write " + path + ": " + systemMessage(GetLastError()));
-  CloseHandle(file);
-  return ok;
-}
-
-std::vector<std::string> readStateLines(const char* name) {
-  std::vector<std::string> lines;
-  HANDLE file = openShared(statePath(name), GENERIC_READ, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string content;
-  char buffer[8192];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    content.append(buffer, got);
-  }
-  CloseHandle(file);
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 bool clearStateFile(const char* name) {
   std::string path = statePath(name);
   if (DeleteFileW(wide(path).c_str())) return true;
@@ -200,7 +157,7 @@ bool clearStateFile(const char* name) {
 }
 
 Lock::Lock() {
-  if (!ensureStateDir()) return;
+  if (!detail::ensureStateDir()) return;
   std::string path = statePath("lock");
   LockTable& table = lockTable();
   std::lock_guard<std::mutex> guard(table.mutex);
@@ -242,11 +199,6 @@ Lock::~Lock() {
     CloseHandle(entry->second.file);
     table.held.erase(entry);
   }
-}
-
-std::string lastProblem() {
-  std::lock_guard<std::mutex> guard(problemMutex());
-  return problemText();
 }
 
 }  // namespace device
