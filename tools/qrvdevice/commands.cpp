@@ -98,10 +98,6 @@ int noDevice() {
   return fail("no device at " + deviceRoot() + " (create one with: qrvdevice init)");
 }
 
-bool hostPathOf(const WCHAR* devicePath, std::string& host) {
-  return device::hostPath(devicePath, host);
-}
-
 // Empties the device's files and the emulator's state, keeping the lock file, which the
 // caller holds.
 bool clearDevice(std::string& problem) {
@@ -138,7 +134,7 @@ bool layDownImage(std::string& problem) {
   }
   for (const WCHAR* folder : kImageFolders) {
     std::string host;
-    if (!hostPathOf(folder, host) || (fs::create_directories(host, error), error)) {
+    if (!device::hostPath(folder, host) || (fs::create_directories(host, error), error)) {
       problem = "cannot create the folder " + textToUtf8(folder) + " on the device";
       return false;
     }
@@ -146,7 +142,7 @@ bool layDownImage(std::string& problem) {
   for (const ImageFile& file : kImageFiles) {
     if (file.optional && !fs::is_regular_file(image / file.imagePath, error)) continue;
     std::string host;
-    if (!hostPathOf(file.devicePath, host) ||
+    if (!device::hostPath(file.devicePath, host) ||
         !fs::copy_file(image / file.imagePath, host, fs::copy_options::overwrite_existing,
                        error)) {
       problem = "cannot copy " + std::string(file.imagePath) + " to " + textToUtf8(file.devicePath) +

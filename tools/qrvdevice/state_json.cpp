@@ -2,6 +2,8 @@
 // in so that a state file with a mistake is refused before anything is changed.
 #include "tools/qrvdevice/state_json.h"
 
+#include "hzkcore/hzkcore.h"
+
 #include <nlohmann/json.hpp>
 
 #include <limits>
@@ -12,9 +14,12 @@ using OrderedJson = nlohmann::ordered_json;
 
 namespace {
 
-// Field capacities of the device's records, terminator included.
-constexpr std::size_t kTitleCapacity = 255;
-constexpr std::size_t kPathCapacity = 260;
+// The capacity of a text field of the settings library's records, terminator included.
+template <typename Record, std::size_t N>
+constexpr std::size_t textCapacity(WCHAR (Record::*)[N]) {
+  return N;
+}
+
 // A registry text longer than this is not something a device holds.
 constexpr std::size_t kRegistryTextCapacity = 16384;
 constexpr std::size_t kWindowTextCapacity = 256;
@@ -159,16 +164,19 @@ StoredApplication readApplication(const Json& value, const std::string& field) {
              {"title", "executable", "arguments", "iconFile", "runAtStartup", "startupDelay"});
   StoredApplication application;
   if (value.contains("title")) {
-    application.title = readText(value["title"], field + ".title", kTitleCapacity);
+    application.title = readText(value["title"], field + ".title", textCapacity(&AppEntry::title));
   }
   if (value.contains("executable")) {
-    application.executable = readText(value["executable"], field + ".executable", kPathCapacity);
+    application.executable = readText(value["executable"], field + ".executable",
+                                     textCapacity(&AppEntry::executable));
   }
   if (value.contains("arguments")) {
-    application.arguments = readText(value["arguments"], field + ".arguments", kPathCapacity);
+    application.arguments =
+        readText(value["arguments"], field + ".arguments", textCapacity(&AppEntry::arguments));
   }
   if (value.contains("iconFile")) {
-    application.iconFile = readText(value["iconFile"], field + ".iconFile", kPathCapacity);
+    application.iconFile = readText(value["iconFile"], field + ".iconFile",
+                                     textCapacity(&AppEntry::iconFile));
   }
   if (value.contains("runAtStartup")) {
     application.runAtStartup = readInt32(value["runAtStartup"], field + ".runAtStartup");
@@ -190,10 +198,12 @@ StoredHotkey readHotkey(const Json& value, const std::string& field) {
   if (value.contains("action")) hotkey.action = readInt32(value["action"], field + ".action");
   if (value.contains("data")) hotkey.data = readInt32(value["data"], field + ".data");
   if (value.contains("application")) {
-    hotkey.application = readText(value["application"], field + ".application", kPathCapacity);
+    hotkey.application = readText(value["application"], field + ".application",
+                                  textCapacity(&HotkeyEntry::application));
   }
   if (value.contains("arguments")) {
-    hotkey.arguments = readText(value["arguments"], field + ".arguments", kPathCapacity);
+    hotkey.arguments =
+        readText(value["arguments"], field + ".arguments", textCapacity(&HotkeyEntry::arguments));
   }
   return hotkey;
 }
@@ -222,6 +232,18 @@ std::string indexed(const char* field, std::size_t index) {
   return std::string(field) + "[" + std::to_string(index) + "]";
 }
 
+// A list of at most `capacity` records, each read by `readOne`, in place of `out`.
+template <typename Record>
+void readRecords(const Json& list, const char* field, std::size_t capacity,
+                 Record (*readOne)(const Json&, const std::string&), std::vector<Record>& out) {
+  expectList(list, field);
+  if (list.size() > capacity) {
+    throw FieldError(field, "more than " + std::to_string(capacity) + " " + field);
+  }
+  out.clear();
+  for (std::size_t i = 0; i < list.size(); ++i) out.push_back(readOne(list[i], indexed(field, i)));
+}
+
 void readState(const Json& root, LoadableState& out) {
   expectObject(root, "(state)");
   expectOnly(root, "",
@@ -232,32 +254,15 @@ void readState(const Json& root, LoadableState& out) {
     readNumberMap(root["viewSettings"], "viewSettings", out.settings.viewSettings);
   }
   if (root.contains("password")) {
-    out.settings.password = readText(root["password"], "password", kPathCapacity);
+    out.settings.password = readText(root["password"], "password", kPasswordCapacity);
   }
   if (root.contains("applications")) {
-    const Json& list = root["applications"];
-    expectList(list, "applications");
-    if (list.size() > kStoredApplicationCapacity) {
-      throw FieldError("applications", "more than " +
-                                           std::to_string(kStoredApplicationCapacity) +
-                                           " applications");
-    }
-    out.settings.applications.clear();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      out.settings.applications.push_back(readApplication(list[i], indexed("applications", i)));
-    }
+    readRecords(root["applications"], "applications", kStoredApplicationCapacity, readApplication,
+                out.settings.applications);
   }
   if (root.contains("hotkeys")) {
-    const Json& list = root["hotkeys"];
-    expectList(list, "hotkeys");
-    if (list.size() > kStoredHotkeyCapacity) {
-      throw FieldError("hotkeys", "more than " + std::to_string(kStoredHotkeyCapacity) +
-                                      " hotkeys");
-    }
-    out.settings.hotkeys.clear();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      out.settings.hotkeys.push_back(readHotkey(list[i], indexed("hotkeys", i)));
-    }
+    readRecords(root["hotkeys"], "hotkeys", kStoredHotkeyCapacity, readHotkey,
+                out.settings.hotkeys);
   }
   if (root.contains("errorPages")) {
     const Json& pages = root["errorPages"];
@@ -270,7 +275,8 @@ void readState(const Json& root, LoadableState& out) {
       }
       std::array<Text, kStoredErrorPages> texts;
       for (std::size_t i = 0; i < kStoredErrorPages; ++i) {
-        texts[i] = readText(pages[i], indexed("errorPages", i), kPathCapacity);
+        texts[i] =
+            readText(pages[i], indexed("errorPages", i), textCapacity(&ErrorPageEntry::page));
       }
       out.settings.errorPages = texts;
     }
