@@ -22,11 +22,11 @@ struct LoadResult {
 LoadResult inspect(IXMLDOMDocument* document, VARIANT_BOOL ok) {
   LoadResult result;
   result.ok = ok == VARIANT_TRUE;
-  ComPtr<IXMLDOMParseError> error;
-  EXPECT_EQ(document->get_parseError(error.put()), S_OK);
+  ComRef<IXMLDOMParseError> error;
+  EXPECT_EQ(document->get_parseError(error.out()), S_OK);
   error->get_errorCode(&result.code);
   Bstr reason;
-  error->get_reason(reason.put());
+  error->get_reason(reason.out());
   result.reason = textToUtf8(reason.get(), SysStringLen(reason.get()));
   error->get_line(&result.line);
   error->get_linepos(&result.column);
@@ -110,8 +110,8 @@ TEST(DomLoad, AFailedLoadEmptiesTheDocumentAndASuccessClearsTheError) {
   VARIANT_BOOL ok = VARIANT_TRUE;
   EXPECT_EQ(document->loadXML(broken.get(), &ok), S_FALSE);
   EXPECT_EQ(ok, VARIANT_FALSE);
-  ComPtr<IXMLDOMElement> root;
-  EXPECT_EQ(document->get_documentElement(root.put()), S_FALSE);
+  ComRef<IXMLDOMElement> root;
+  EXPECT_EQ(document->get_documentElement(root.out()), S_FALSE);
   EXPECT_EQ(root.get(), nullptr);
   Bstr good(u"<NEW/>");
   ASSERT_EQ(document->loadXML(good.get(), &ok), S_OK);

@@ -16,8 +16,8 @@ const char16_t kReport[] =
 
 std::vector<std::u16string> textsOf(IXMLDOMNodeList* list) {
   std::vector<std::u16string> texts;
-  ComPtr<IXMLDOMNode> node;
-  while (list->nextNode(node.put()) == S_OK) texts.push_back(textOf(node.get()));
+  ComRef<IXMLDOMNode> node;
+  while (list->nextNode(node.out()) == S_OK) texts.push_back(textOf(node.get()));
   return texts;
 }
 
@@ -93,21 +93,21 @@ TEST(DomSearch, ElementsByTagNameInDocumentOrder) {
   auto document = documentFrom(kReport);
   ASSERT_TRUE(document);
   Bstr error(u"ERROR");
-  ComPtr<IXMLDOMNodeList> list;
-  ASSERT_EQ(document->getElementsByTagName(error.get(), list.put()), S_OK);
+  ComRef<IXMLDOMNodeList> list;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), list.out()), S_OK);
   EXPECT_EQ(textsOf(list.get()), (std::vector<std::u16string>{u"first", u"nested", u"last"}));
 
   // From an element: its descendants only; "*" takes every element.
   auto root = rootOf(document.get());
   Bstr all(u"*");
-  ASSERT_EQ(root->getElementsByTagName(all.get(), list.put()), S_OK);
+  ASSERT_EQ(root->getElementsByTagName(all.get(), list.out()), S_OK);
   long length = 0;
   list->get_length(&length);
   EXPECT_EQ(length, 6);
-  ComPtr<IXMLDOMNode> node;
-  ASSERT_EQ(list->get_item(3, node.put()), S_OK);
+  ComRef<IXMLDOMNode> node;
+  ASSERT_EQ(list->get_item(3, node.out()), S_OK);
   EXPECT_EQ(xmlOf(node.get()), u"<PARAM NAME=\"a\"><ERROR>nested</ERROR></PARAM>");
-  EXPECT_EQ(list->get_item(6, node.put()), S_FALSE);
+  EXPECT_EQ(list->get_item(6, node.out()), S_FALSE);
   EXPECT_EQ(node.get(), nullptr);
 }
 
@@ -115,10 +115,10 @@ TEST(DomSearch, ResultIsASnapshotThatOutlivesRemoval) {
   auto document = documentFrom(kReport);
   auto root = rootOf(document.get());
   Bstr error(u"ERROR");
-  ComPtr<IXMLDOMNodeList> list;
-  ASSERT_EQ(document->getElementsByTagName(error.get(), list.put()), S_OK);
-  ComPtr<IXMLDOMNode> errors;
-  root->get_firstChild(errors.put());
+  ComRef<IXMLDOMNodeList> list;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), list.out()), S_OK);
+  ComRef<IXMLDOMNode> errors;
+  root->get_firstChild(errors.out());
   ASSERT_EQ(root->removeChild(errors.get(), nullptr), S_OK);
   errors.reset();
   document.reset();
@@ -133,18 +133,18 @@ TEST(DomChildList, WalksTextCommentsAndElementsAndEndsWithFalse) {
   auto document = documentFrom(u"<A>text<!--note--><B/><?pi data?></A>");
   ASSERT_TRUE(document);
   auto root = rootOf(document.get());
-  ComPtr<IXMLDOMNodeList> children;
-  ASSERT_EQ(root->get_childNodes(children.put()), S_OK);
+  ComRef<IXMLDOMNodeList> children;
+  ASSERT_EQ(root->get_childNodes(children.out()), S_OK);
   std::vector<DOMNodeType> types;
   std::vector<bool> elements;
-  ComPtr<IXMLDOMNode> child;
+  ComRef<IXMLDOMNode> child;
   HRESULT hr;
-  while ((hr = children->nextNode(child.put())) == S_OK) {
+  while ((hr = children->nextNode(child.out())) == S_OK) {
     DOMNodeType type;
     child->get_nodeType(&type);
     types.push_back(type);
-    ComPtr<IXMLDOMElement> element;
-    elements.push_back(child->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put())) == S_OK);
+    ComRef<IXMLDOMElement> element;
+    elements.push_back(child->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.out())) == S_OK);
   }
   EXPECT_EQ(hr, S_FALSE);
   EXPECT_EQ(child.get(), nullptr);
@@ -155,14 +155,14 @@ TEST(DomChildList, WalksTextCommentsAndElementsAndEndsWithFalse) {
 TEST(DomChildList, IsLiveAndSurvivesRemovalOfTheCurrentNode) {
   auto document = documentFrom(u"<A><B/><C/><D/></A>");
   auto root = rootOf(document.get());
-  ComPtr<IXMLDOMNodeList> children;
-  ASSERT_EQ(root->get_childNodes(children.put()), S_OK);
-  ComPtr<IXMLDOMNode> b;
-  ASSERT_EQ(children->nextNode(b.put()), S_OK);
+  ComRef<IXMLDOMNodeList> children;
+  ASSERT_EQ(root->get_childNodes(children.out()), S_OK);
+  ComRef<IXMLDOMNode> b;
+  ASSERT_EQ(children->nextNode(b.out()), S_OK);
   // Removing the node just visited does not skip the one after it.
   ASSERT_EQ(root->removeChild(b.get(), nullptr), S_OK);
-  ComPtr<IXMLDOMNode> next;
-  ASSERT_EQ(children->nextNode(next.put()), S_OK);
+  ComRef<IXMLDOMNode> next;
+  ASSERT_EQ(children->nextNode(next.out()), S_OK);
   EXPECT_EQ(xmlOf(next.get()), u"<C/>");
   // A child appended later shows up in the same list.
   auto e = createElement(document.get(), u"E");
@@ -171,51 +171,51 @@ TEST(DomChildList, IsLiveAndSurvivesRemovalOfTheCurrentNode) {
   children->get_length(&length);
   EXPECT_EQ(length, 3);
   std::vector<std::u16string> rest;
-  while (children->nextNode(next.put()) == S_OK) rest.push_back(xmlOf(next.get()));
+  while (children->nextNode(next.out()) == S_OK) rest.push_back(xmlOf(next.get()));
   EXPECT_EQ(rest, (std::vector<std::u16string>{u"<D/>", u"<E/>"}));
 }
 
 TEST(DomLifetime, RemovedNodeStaysUsableAfterEverythingElseIsReleased) {
-  ComPtr<IXMLDOMNode> removed;
+  ComRef<IXMLDOMNode> removed;
   {
     auto document = documentFrom(u"<A><B X=\"1\"><C>deep</C></B></A>");
     ASSERT_TRUE(document);
     auto root = rootOf(document.get());
-    ComPtr<IXMLDOMNode> b;
-    root->get_firstChild(b.put());
-    ASSERT_EQ(root->removeChild(b.get(), removed.put()), S_OK);
+    ComRef<IXMLDOMNode> b;
+    root->get_firstChild(b.out());
+    ASSERT_EQ(root->removeChild(b.get(), removed.out()), S_OK);
     EXPECT_EQ(removed.get(), b.get());
     EXPECT_EQ(xmlOf(root.get()), u"<A/>");
   }
   // The document is gone from the caller's hands but lives on for its node.
-  ComPtr<IXMLDOMNode> parent;
-  EXPECT_EQ(removed->get_parentNode(parent.put()), S_FALSE);
+  ComRef<IXMLDOMNode> parent;
+  EXPECT_EQ(removed->get_parentNode(parent.out()), S_FALSE);
   EXPECT_EQ(xmlOf(removed.get()), u"<B X=\"1\"><C>deep</C></B>");
   auto element = asElement(removed.get());
   ASSERT_TRUE(element);
   ASSERT_EQ(setAttributeOf(element.get(), u"Y", u"2"), S_OK);
-  ComPtr<IXMLDOMDocument> owner;
-  ASSERT_EQ(removed->get_ownerDocument(owner.put()), S_OK);
+  ComRef<IXMLDOMDocument> owner;
+  ASSERT_EQ(removed->get_ownerDocument(owner.out()), S_OK);
   auto fresh = createElement(owner.get(), u"D");
   ASSERT_EQ(removed->appendChild(fresh.get(), nullptr), S_OK);
   EXPECT_EQ(xmlOf(removed.get()), u"<B X=\"1\" Y=\"2\"><C>deep</C><D/></B>");
 }
 
 TEST(DomLifetime, ADescendantKeepsItsDetachedAncestorsAlive) {
-  ComPtr<IXMLDOMNode> c;
+  ComRef<IXMLDOMNode> c;
   {
     auto document = documentFrom(u"<A><B><C/></B></A>");
     auto root = rootOf(document.get());
     Bstr name(u"C");
-    ComPtr<IXMLDOMNodeList> found;
-    root->getElementsByTagName(name.get(), found.put());
-    found->nextNode(c.put());
-    ComPtr<IXMLDOMNode> b;
-    root->get_firstChild(b.put());
+    ComRef<IXMLDOMNodeList> found;
+    root->getElementsByTagName(name.get(), found.out());
+    found->nextNode(c.out());
+    ComRef<IXMLDOMNode> b;
+    root->get_firstChild(b.out());
     ASSERT_EQ(root->removeChild(b.get(), nullptr), S_OK);
   }
-  ComPtr<IXMLDOMNode> b;
-  ASSERT_EQ(c->get_parentNode(b.put()), S_OK);
+  ComRef<IXMLDOMNode> b;
+  ASSERT_EQ(c->get_parentNode(b.out()), S_OK);
   EXPECT_EQ(xmlOf(b.get()), u"<B><C/></B>");
 }
 
@@ -225,8 +225,8 @@ TEST(DomLifetime, ReferenceCountsRiseAndFallWithHolders) {
   EXPECT_EQ(document->AddRef(), 2u);
   EXPECT_EQ(document->Release(), 1u);
   auto element = createElement(document.get(), u"A");
-  ComPtr<IXMLDOMNode> asNode;
-  ASSERT_EQ(element->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(asNode.put())), S_OK);
+  ComRef<IXMLDOMNode> asNode;
+  ASSERT_EQ(element->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(asNode.out())), S_OK);
   EXPECT_EQ(static_cast<void*>(asNode.get()), static_cast<void*>(static_cast<IXMLDOMNode*>(element.get())));
   EXPECT_EQ(element->AddRef(), 3u);
   element->Release();
@@ -239,18 +239,18 @@ TEST(DomLifetime, ReferenceCountsRiseAndFallWithHolders) {
 TEST(DomInterfaces, QueryAnswersOnlyForWhatTheNodeIs) {
   auto document = documentFrom(u"<A>text</A>");
   auto root = rootOf(document.get());
-  ComPtr<IXMLDOMNode> text;
-  root->get_firstChild(text.put());
-  ComPtr<IXMLDOMElement> element;
-  EXPECT_EQ(text->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put())), E_NOINTERFACE);
+  ComRef<IXMLDOMNode> text;
+  root->get_firstChild(text.out());
+  ComRef<IXMLDOMElement> element;
+  EXPECT_EQ(text->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.out())), E_NOINTERFACE);
   EXPECT_EQ(element.get(), nullptr);
-  ComPtr<IXMLDOMDocument> asDocument;
-  EXPECT_EQ(root->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.put())), E_NOINTERFACE);
-  ComPtr<IXMLDOMNodeList> list;
-  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMNodeList, reinterpret_cast<void**>(list.put())), E_NOINTERFACE);
-  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.put())), S_OK);
-  ComPtr<IUnknown> unknown;
-  EXPECT_EQ(text->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.put())), S_OK);
+  ComRef<IXMLDOMDocument> asDocument;
+  EXPECT_EQ(root->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.out())), E_NOINTERFACE);
+  ComRef<IXMLDOMNodeList> list;
+  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMNodeList, reinterpret_cast<void**>(list.out())), E_NOINTERFACE);
+  EXPECT_EQ(document->QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void**>(asDocument.out())), S_OK);
+  ComRef<IUnknown> unknown;
+  EXPECT_EQ(text->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.out())), S_OK);
   EXPECT_TRUE(IID_IXMLDOMNode == IID_IXMLDOMNode);
   EXPECT_FALSE(IID_IXMLDOMNode == IID_IXMLDOMElement);
 }
@@ -259,12 +259,12 @@ TEST(DomTree, AppendChildMovesANodeThatIsInATree) {
   auto document = documentFrom(u"<A><B><C/></B><D/></A>");
   auto root = rootOf(document.get());
   Bstr name(u"C");
-  ComPtr<IXMLDOMNodeList> found;
-  document->getElementsByTagName(name.get(), found.put());
-  ComPtr<IXMLDOMNode> c;
-  ASSERT_EQ(found->nextNode(c.put()), S_OK);
-  ComPtr<IXMLDOMNode> moved;
-  ASSERT_EQ(root->appendChild(c.get(), moved.put()), S_OK);
+  ComRef<IXMLDOMNodeList> found;
+  document->getElementsByTagName(name.get(), found.out());
+  ComRef<IXMLDOMNode> c;
+  ASSERT_EQ(found->nextNode(c.out()), S_OK);
+  ComRef<IXMLDOMNode> moved;
+  ASSERT_EQ(root->appendChild(c.get(), moved.out()), S_OK);
   EXPECT_EQ(moved.get(), c.get());
   EXPECT_EQ(xmlOf(root.get()), u"<A><B/><D/><C/></A>");
 }
@@ -272,11 +272,11 @@ TEST(DomTree, AppendChildMovesANodeThatIsInATree) {
 TEST(DomTree, AppendChildRefusesWhatWouldBreakTheTree) {
   auto document = documentFrom(u"<A><B/></A>");
   auto root = rootOf(document.get());
-  ComPtr<IXMLDOMNode> b;
-  root->get_firstChild(b.put());
-  ComPtr<IXMLDOMNode> out;
+  ComRef<IXMLDOMNode> b;
+  root->get_firstChild(b.out());
+  ComRef<IXMLDOMNode> out;
   // A node into its own subtree.
-  EXPECT_TRUE(FAILED(b->appendChild(root.get(), out.put())));
+  EXPECT_TRUE(FAILED(b->appendChild(root.get(), out.out())));
   EXPECT_EQ(out.get(), nullptr);
   // A second document element.
   auto other = createElement(document.get(), u"Z");
@@ -288,8 +288,8 @@ TEST(DomTree, AppendChildRefusesWhatWouldBreakTheTree) {
   EXPECT_EQ(root->appendChild(nullptr, nullptr), E_INVALIDARG);
   // A child to a text node.
   auto withText = documentFrom(u"<T>x</T>");
-  ComPtr<IXMLDOMNode> text;
-  rootOf(withText.get())->get_firstChild(text.put());
+  ComRef<IXMLDOMNode> text;
+  rootOf(withText.get())->get_firstChild(text.out());
   auto orphan = createElement(withText.get(), u"O");
   EXPECT_TRUE(FAILED(text->appendChild(orphan.get(), nullptr)));
   // removeChild of a node that is not a child.
@@ -301,7 +301,7 @@ TEST(DomTree, AppendChildKeepsTheNestingLimit) {
   auto document = newDocument();
   auto top = createElement(document.get(), u"L");
   ASSERT_EQ(document->appendChild(top.get(), nullptr), S_OK);
-  ComPtr<IXMLDOMElement> deepest = createElement(document.get(), u"L");
+  ComRef<IXMLDOMElement> deepest = createElement(document.get(), u"L");
   ASSERT_EQ(top->appendChild(deepest.get(), nullptr), S_OK);
   for (int level = 3; level <= kXmlMaxDepth; ++level) {
     auto next = createElement(document.get(), u"L");
@@ -314,8 +314,8 @@ TEST(DomTree, AppendChildKeepsTheNestingLimit) {
   auto pair = createElement(document.get(), u"P");
   auto inner = createElement(document.get(), u"Q");
   ASSERT_EQ(pair->appendChild(inner.get(), nullptr), S_OK);
-  ComPtr<IXMLDOMNode> parent;
-  ASSERT_EQ(deepest->get_parentNode(parent.put()), S_OK);
+  ComRef<IXMLDOMNode> parent;
+  ASSERT_EQ(deepest->get_parentNode(parent.out()), S_OK);
   EXPECT_EQ(parent->appendChild(pair.get(), nullptr), E_FAIL);
 }
 
@@ -325,8 +325,8 @@ TEST(DomText, PutTextAndTypedValueReplaceTheChildrenWithOneTextNode) {
   Bstr text(u"x < y & \"z\"");
   ASSERT_EQ(root->put_text(text.get()), S_OK);
   EXPECT_EQ(xmlOf(root.get()), u"<A>x &lt; y &amp; \"z\"</A>");
-  ComPtr<IXMLDOMNode> only;
-  root->get_firstChild(only.put());
+  ComRef<IXMLDOMNode> only;
+  root->get_firstChild(only.out());
   DOMNodeType type;
   only->get_nodeType(&type);
   EXPECT_EQ(type, NODE_TEXT);
@@ -360,17 +360,17 @@ TEST(DomTree, NamesOfEachKindOfNode) {
   std::vector<std::u16string> names;
   auto nameOf = [](IXMLDOMNode* node) {
     Bstr name;
-    node->get_nodeName(name.put());
+    node->get_nodeName(name.out());
     return name.str();
   };
   names.push_back(nameOf(document.get()));
-  ComPtr<IXMLDOMNode> pi;
-  document->get_firstChild(pi.put());
+  ComRef<IXMLDOMNode> pi;
+  document->get_firstChild(pi.out());
   names.push_back(nameOf(pi.get()));
-  ComPtr<IXMLDOMNodeList> children;
-  rootOf(document.get())->get_childNodes(children.put());
-  ComPtr<IXMLDOMNode> child;
-  while (children->nextNode(child.put()) == S_OK) names.push_back(nameOf(child.get()));
+  ComRef<IXMLDOMNodeList> children;
+  rootOf(document.get())->get_childNodes(children.out());
+  ComRef<IXMLDOMNode> child;
+  while (children->nextNode(child.out()) == S_OK) names.push_back(nameOf(child.get()));
   EXPECT_EQ(names, (std::vector<std::u16string>{u"#document", u"pi", u"#text", u"#cdata-section", u"#comment"}));
 }
 
@@ -379,13 +379,13 @@ TEST(DomTree, CreateElementRefusesNamesThatAreNotXml) {
   for (const std::u16string& name : {std::u16string(u""), std::u16string(u"a b"), std::u16string(u"<x>"),
                                      std::u16string(u"-lead")}) {
     SCOPED_TRACE(std::string(name.begin(), name.end()));
-    ComPtr<IXMLDOMElement> element;
+    ComRef<IXMLDOMElement> element;
     Bstr tag(name);
-    EXPECT_EQ(document->createElement(tag.get(), element.put()), E_FAIL);
+    EXPECT_EQ(document->createElement(tag.get(), element.out()), E_FAIL);
     EXPECT_EQ(element.get(), nullptr);
   }
-  ComPtr<IXMLDOMElement> element;
-  EXPECT_EQ(document->createElement(nullptr, element.put()), E_FAIL);
+  ComRef<IXMLDOMElement> element;
+  EXPECT_EQ(document->createElement(nullptr, element.out()), E_FAIL);
   auto accented = createElement(document.get(), u"Ré:sumé");
   EXPECT_TRUE(accented);
 }

@@ -56,7 +56,7 @@ TEST(Variant, CopyDuplicatesTheStringAndClearFreesIt) {
 }
 
 TEST(Variant, CopyAndClearCountReferencesOfInterfaces) {
-  ComPtr<IXMLDOMDocument> document = newDocument();
+  ComRef<IXMLDOMDocument> document = newDocument();
   ASSERT_TRUE(document);
   VARIANT held;
   VariantInit(&held);

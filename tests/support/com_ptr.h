@@ -1,127 +1,71 @@
-// Small owners for tests of COM-shaped code: an interface pointer released at scope end, a BSTR
-// freed at scope end, and shortcuts for the XML DOM calls tests repeat.
+// The platform's owning COM wrappers taking the tests' std::u16string, and shortcuts for the
+// XML DOM calls tests repeat.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/xmldom.h"
 
 #include <string>
-#include <utility>
 
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  explicit ComPtr(T* p) : p_(p) {}
-  ~ComPtr() { reset(); }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      reset();
-      p_ = std::exchange(other.p_, nullptr);
-    }
-    return *this;
-  }
+// Tests write text as std::u16string; the platform's WCHAR has the same 16-bit units (char16_t
+// here, wchar_t on Windows).
+inline const WCHAR* wideOf(const std::u16string& text) { return reinterpret_cast<const WCHAR*>(text.data()); }
 
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  // The address to receive a new pointer; drops what was held.
-  T** put() {
-    reset();
-    return &p_;
-  }
-  void reset() {
-    if (p_ != nullptr) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-class Bstr {
+// A BString made from, and read back as, a std::u16string.
+class Bstr : public BString {
  public:
   Bstr() = default;
-  explicit Bstr(const std::u16string& text)
-      : b_(SysAllocStringLen(reinterpret_cast<const WCHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(b_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-
-  BSTR get() const { return b_; }
-  BSTR* put() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  std::u16string str() const { return std::u16string(reinterpret_cast<const char16_t*>(b_), SysStringLen(b_)); }
-
- private:
-  BSTR b_ = nullptr;
+  explicit Bstr(const std::u16string& text) : BString(wideOf(text), text.size()) {}
+  std::u16string str() const { return std::u16string(reinterpret_cast<const char16_t*>(get()), SysStringLen(get())); }
 };
 
-// A string variant owning its BSTR.
-class StringVariant {
+// A string variant holding a copy of a std::u16string.
+class StringVariant : public Variant {
  public:
-  explicit StringVariant(const std::u16string& text) {
-    VariantInit(&v_);
-    v_.vt = VT_BSTR;
-    v_.bstrVal = SysAllocStringLen(reinterpret_cast<const WCHAR*>(text.data()), static_cast<UINT>(text.size()));
-  }
-  ~StringVariant() { VariantClear(&v_); }
-  StringVariant(const StringVariant&) = delete;
-  StringVariant& operator=(const StringVariant&) = delete;
-  const VARIANT& get() const { return v_; }
-
- private:
-  VARIANT v_;
+  explicit StringVariant(const std::u16string& text) { setString(wideOf(text), text.size()); }
 };
 
-inline ComPtr<IXMLDOMDocument> newDocument() {
-  ComPtr<IXMLDOMDocument> document;
-  CreateXmlDocument(document.put());
+inline ComRef<IXMLDOMDocument> newDocument() {
+  ComRef<IXMLDOMDocument> document;
+  CreateXmlDocument(document.out());
   return document;
 }
 
 // A document holding the given XML; empty when it did not load.
-inline ComPtr<IXMLDOMDocument> documentFrom(const std::u16string& xml) {
-  ComPtr<IXMLDOMDocument> document = newDocument();
+inline ComRef<IXMLDOMDocument> documentFrom(const std::u16string& xml) {
+  ComRef<IXMLDOMDocument> document = newDocument();
   VARIANT_BOOL ok = VARIANT_FALSE;
   Bstr text(xml);
   if (!document || document->loadXML(text.get(), &ok) != S_OK || ok != VARIANT_TRUE) document.reset();
   return document;
 }
 
-inline ComPtr<IXMLDOMElement> rootOf(IXMLDOMDocument* document) {
-  ComPtr<IXMLDOMElement> root;
-  document->get_documentElement(root.put());
+inline ComRef<IXMLDOMElement> rootOf(IXMLDOMDocument* document) {
+  ComRef<IXMLDOMElement> root;
+  document->get_documentElement(root.out());
   return root;
 }
 
 inline std::u16string xmlOf(IXMLDOMNode* node) {
   Bstr xml;
-  node->get_xml(xml.put());
+  node->get_xml(xml.out());
   return xml.str();
 }
 
 inline std::u16string textOf(IXMLDOMNode* node) {
   Bstr text;
-  node->get_text(text.put());
+  node->get_text(text.out());
   return text.str();
 }
 
 // The value of an attribute, or "<absent>" when getAttribute says there is none.
 inline std::u16string attributeOf(IXMLDOMElement* element, const std::u16string& name) {
   Bstr attributeName(name);
-  VARIANT value;
-  VariantInit(&value);
-  HRESULT hr = element->getAttribute(attributeName.get(), &value);
+  Variant value;
+  HRESULT hr = element->getAttribute(attributeName.get(), value.out());
   std::u16string result = u"<absent>";
-  if (hr == S_OK && value.vt == VT_BSTR)
-    result.assign(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
-  VariantClear(&value);
+  if (hr == S_OK && value.get().vt == VT_BSTR)
+    result.assign(reinterpret_cast<const char16_t*>(value.get().bstrVal), SysStringLen(value.get().bstrVal));
   return result;
 }
 
@@ -131,15 +75,15 @@ inline HRESULT setAttributeOf(IXMLDOMElement* element, const std::u16string& nam
   return element->setAttribute(attributeName.get(), text.get());
 }
 
-inline ComPtr<IXMLDOMElement> asElement(IXMLDOMNode* node) {
-  ComPtr<IXMLDOMElement> element;
-  if (node != nullptr) node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put()));
+inline ComRef<IXMLDOMElement> asElement(IXMLDOMNode* node) {
+  ComRef<IXMLDOMElement> element;
+  if (node != nullptr) node->QueryInterface(IID_IXMLDOMElement, element.outVoid());
   return element;
 }
 
-inline ComPtr<IXMLDOMElement> createElement(IXMLDOMDocument* document, const std::u16string& name) {
-  ComPtr<IXMLDOMElement> element;
+inline ComRef<IXMLDOMElement> createElement(IXMLDOMDocument* document, const std::u16string& name) {
+  ComRef<IXMLDOMElement> element;
   Bstr tag(name);
-  document->createElement(tag.get(), element.put());
+  document->createElement(tag.get(), element.out());
   return element;
 }
