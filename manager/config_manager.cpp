@@ -30,51 +30,49 @@ bool callComponent(Call call) {
   }
 }
 
-void applyComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
+// Loads the component's library, looks up its `kind` ("apply" or "save") entry by the name
+// `entryName` and hands it to `call` with a fresh report document, then takes what the
+// component reported. Each step that fails is the call's error.
+template <typename Entry, typename Call>
+void callComponentEntry(const Component& component, const std::string& entryName,
+                        const WCHAR* kind, CallReport& report, Call call) {
   HMODULE library = componentLibrary(component);
   if (library == nullptr) {
     report.addError(WSTR("Cannot load the library '%s' of component '%s'"),
                     component.library.c_str(), componentLabel(component));
     return;
   }
-  auto apply = componentEntry<ComponentApplyFn>(library, component.applyEntry);
-  if (apply == nullptr) {
-    Text entry = textFromUtf8(component.applyEntry);
-    report.addError(WSTR("The library '%s' of component '%s' has no apply entry '%s'"),
-                    component.library.c_str(), componentLabel(component), entry.c_str());
+  auto entry = componentEntry<Entry>(library, entryName);
+  if (entry == nullptr) {
+    Text name = textFromUtf8(entryName);
+    report.addError(WSTR("The library '%s' of component '%s' has no %s entry '%s'"),
+                    component.library.c_str(), componentLabel(component), kind, name.c_str());
     return;
   }
   ComRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
   if (!reportDocument) return;
-  if (!callComponent([&] { apply(document, reportDocument.get()); })) {
-    report.addError(WSTR("The apply entry of component '%s' ended with an unexpected exception"),
-                    componentLabel(component));
+  if (!callComponent([&] { call(entry, reportDocument.get()); })) {
+    report.addError(WSTR("The %s entry of component '%s' ended with an unexpected exception"),
+                    kind, componentLabel(component));
   }
   report.collect(reportDocument.get());
 }
 
+void applyComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
+  callComponentEntry<ComponentApplyFn>(
+      component, component.applyEntry, WSTR("apply"), report,
+      [document](ComponentApplyFn apply, IXMLDOMDocument* reportDocument) {
+        apply(document, reportDocument);
+      });
+}
+
 void saveComponent(const Component& component, IXMLDOMDocument* document, CallReport& report) {
-  HMODULE library = componentLibrary(component);
-  if (library == nullptr) {
-    report.addError(WSTR("Cannot load the library '%s' of component '%s'"),
-                    component.library.c_str(), componentLabel(component));
-    return;
-  }
-  auto save = componentEntry<ComponentSaveFn>(library, component.saveEntry);
-  if (save == nullptr) {
-    Text entry = textFromUtf8(component.saveEntry);
-    report.addError(WSTR("The library '%s' of component '%s' has no save entry '%s'"),
-                    component.library.c_str(), componentLabel(component), entry.c_str());
-    return;
-  }
-  ComRef<IXMLDOMDocument> reportDocument = report.newReportDocument();
-  if (!reportDocument) return;
   // The empty version label asks for the newest version of the component's schema.
-  if (!callComponent([&] { save(document, reportDocument.get(), WSTR("")); })) {
-    report.addError(WSTR("The save entry of component '%s' ended with an unexpected exception"),
-                    componentLabel(component));
-  }
-  report.collect(reportDocument.get());
+  callComponentEntry<ComponentSaveFn>(
+      component, component.saveEntry, WSTR("save"), report,
+      [document](ComponentSaveFn save, IXMLDOMDocument* reportDocument) {
+        save(document, reportDocument, WSTR(""));
+      });
 }
 
 std::int32_t finish(const CallReport& report) {
@@ -157,29 +155,27 @@ std::int32_t describe(WCHAR* buffer, std::int32_t capacity) {
   return finish(report);
 }
 
-}  // namespace
-
-// Nothing thrown inside (the manager's own allocations) leaves an entry point.
-QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+// Runs an entry point's body: nothing thrown inside (the manager's own allocations) leaves an
+// entry point.
+template <typename Body>
+std::int32_t guardedEntry(Body body) {
   try {
-    return applyFile(path);
+    return body();
   } catch (...) {
     return kFailed;
   }
+}
+
+}  // namespace
+
+QRV_EXPORT std::int32_t applyConfiguration(const WCHAR* path) {
+  return guardedEntry([&] { return applyFile(path); });
 }
 
 QRV_EXPORT std::int32_t getConfiguration(WCHAR* buffer, std::int32_t capacity) {
-  try {
-    return exportConfiguration(buffer, capacity);
-  } catch (...) {
-    return kFailed;
-  }
+  return guardedEntry([&] { return exportConfiguration(buffer, capacity); });
 }
 
 QRV_EXPORT std::int32_t getInfo(WCHAR* buffer, std::int32_t capacity) {
-  try {
-    return describe(buffer, capacity);
-  } catch (...) {
-    return kFailed;
-  }
+  return guardedEntry([&] { return describe(buffer, capacity); });
 }

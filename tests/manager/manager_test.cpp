@@ -187,6 +187,36 @@ TEST(ManagerExport, AComponentThatThrowsIsReportedAndTheOthersAreSaved) {
                         R"(exception"])"));
 }
 
+TEST(ManagerExport, BrokenRegistrationsAreReportedAndTheOthersAreSaved) {
+  struct Case {
+    const char* name;
+    const char* library;
+    const char* saveEntry;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"library missing", "\\Windows\\Gone.dll", "StubSave",
+       "Cannot load the library '\\Windows\\Gone.dll' of component 'Broken'"},
+      {"save entry missing", "\\Windows\\Stub.dll", "NoSuchEntry",
+       "The library '\\Windows\\Stub.dll' of component 'Broken' has no save entry "
+       "'NoSuchEntry'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StubManager device;
+    device.registerComponent("70001", "Broken", c.library, "StubApply", c.saveEntry);
+    ASSERT_TRUE(device.load());
+    WCHAR buffer[512];
+    EXPECT_EQ(device.getConfiguration(buffer, 512), -1);
+    EXPECT_NE(device.readFile("Temp/CVConfiguration.xml").find("NAME=\"Stub\""),
+              std::string::npos);
+    auto log = device.reportLog();
+    ASSERT_EQ(log.size(), 1u);
+    ASSERT_EQ(log[0]["errors"].size(), 1u);
+    EXPECT_EQ(log[0]["errors"][0], c.error);
+  }
+}
+
 TEST(ManagerInfo, NamesTheManagerAndItsComponentsWithinTheCapacity) {
   StubManager device;
   ASSERT_TRUE(device.load());
