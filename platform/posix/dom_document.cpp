@@ -18,27 +18,10 @@ constexpr long kPathRefused = static_cast<long>(0x80070005);
 constexpr long kBadSource = static_cast<long>(0x80070057);
 constexpr long kUnpairedSurrogate = static_cast<long>(0xC00CE508);
 
-class ParseError final : public IXMLDOMParseError {
+class ParseError final : public CountedObject<IXMLDOMParseError, IID_IXMLDOMParseError> {
  public:
   explicit ParseError(const ParseProblem& problem)
       : code_(problem.code), reason_(textFromUtf8(problem.reason)), line_(problem.line), column_(problem.column) {}
-
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IXMLDOMParseError) {
-      *object = static_cast<IXMLDOMParseError*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT get_errorCode(long* code) override { return give(code_, code); }
   HRESULT get_reason(BSTR* reason) override { return guarded([&] { return giveText(reason_, reason); }); }
@@ -46,14 +29,13 @@ class ParseError final : public IXMLDOMParseError {
   HRESULT get_linepos(long* column) override { return give(column_, column); }
 
  private:
-  virtual ~ParseError() = default;
+  ~ParseError() override = default;
   static HRESULT give(long value, long* out) {
     if (out == nullptr) return E_POINTER;
     *out = value;
     return S_OK;
   }
 
-  ULONG refs_ = 1;
   long code_;
   Text reason_;
   long line_;

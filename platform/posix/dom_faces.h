@@ -7,6 +7,35 @@
 
 namespace qrvdom {
 
+// A COM object of its own, not a node of the tree (a node list, the parse error): it answers
+// for IUnknown and its one interface, and deletes itself when its last reference goes.
+template <typename Interface, const IID& kInterfaceId>
+class CountedObject : public Interface {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == kInterfaceId) {
+      *object = static_cast<Interface*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~CountedObject() = default;
+
+ private:
+  ULONG refs_ = 1;
+};
+
 // The IXMLDOMNode methods, shared by every kind of node; Interface is the kind's own interface.
 template <typename Interface>
 class NodeFace : public Interface, public Node {

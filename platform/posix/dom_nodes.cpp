@@ -180,29 +180,7 @@ Node* topOf(Node* node) {
 
 // ---- node lists ------------------------------------------------------------------------------
 
-class ListBase : public IXMLDOMNodeList {
- public:
-  virtual ~ListBase() = default;
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IXMLDOMNodeList) {
-      *object = static_cast<IXMLDOMNodeList*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  ULONG refs_ = 1;
-};
+using ListBase = CountedObject<IXMLDOMNodeList, IID_IXMLDOMNodeList>;
 
 // The children of a node as they are at each call. nextNode steps from the node it gave last,
 // so removing that node while walking does not skip the one after it.
