@@ -7,11 +7,7 @@
 
 namespace {
 
-using nodetest::NodeTest;
-using nodetest::T;
-using nodetest::thrownMessage;
-using nodetest::utf8;
-using nodetest::xmlOf;
+using namespace nodetest;
 
 // Comments and text between the children, another component holding a match, a match deep
 // in an earlier subtree and a later direct one, an element without TYPE around a match, an id

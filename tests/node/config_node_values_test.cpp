@@ -9,11 +9,7 @@
 
 namespace {
 
-using nodetest::NodeTest;
-using nodetest::T;
-using nodetest::thrownMessage;
-using nodetest::utf8;
-using nodetest::xmlOf;
+using namespace nodetest;
 
 std::string attr(ConfigNode& node, const WCHAR* name) { return utf8(node.getAttrib_(name)); }
 

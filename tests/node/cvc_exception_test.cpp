@@ -9,7 +9,7 @@
 
 namespace {
 
-using nodetest::utf8;
+using namespace nodetest;
 
 TEST(CVCException, FormatsEachConversion) {
   EXPECT_EQ(utf8(CVCException(WSTR("Node '%s' has no type"), WSTR("Hotkeys")).getMessage()),

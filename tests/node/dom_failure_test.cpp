@@ -12,8 +12,7 @@
 
 namespace {
 
-using nodetest::NodeTest;
-using nodetest::thrownMessage;
+using namespace nodetest;
 
 // What a FakeElement refuses.
 struct Faults {

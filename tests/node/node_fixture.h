@@ -1,11 +1,12 @@
-// Documents built from XML text for the node and reporting tests, and small helpers to read
-// them back.
+// The node and reporting tests' fixture: a configuration and a report document set as the
+// module's context, and small helpers to read them back. Test files use the namespace whole.
 #pragma once
 
 #include "plugin/entry/context.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/config_node.h"
 #include "platform/xmldom.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -16,63 +17,7 @@ namespace nodetest {
 
 inline std::string utf8(const WCHAR* text) { return text ? textToUtf8(text) : std::string("<null>"); }
 
-// A document with one reference held by the holder.
-class Document {
- public:
-  Document() = default;
-  explicit Document(const std::string& xml) { load(xml); }
-  ~Document() { reset(); }
-  Document(const Document&) = delete;
-  Document& operator=(const Document&) = delete;
-
-  void load(const std::string& xml) {
-    reset();
-    ASSERT_EQ(CreateXmlDocument(&doc_), S_OK);
-    Text text = textFromUtf8(xml);
-    BSTR b = SysAllocString(text.c_str());
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    HRESULT hr = doc_->loadXML(b, &ok);
-    SysFreeString(b);
-    ASSERT_TRUE(SUCCEEDED(hr) && ok == VARIANT_TRUE) << "fixture does not parse: " << xml;
-  }
-  IXMLDOMDocument* get() const { return doc_; }
-
-  // The document element, held by `node`.
-  void root(ConfigNode* node) const {
-    IXMLDOMElement* element = nullptr;
-    ASSERT_EQ(doc_->get_documentElement(&element), S_OK);
-    node->assign(element);
-    element->Release();
-  }
-
-  // The text of every element with this tag name, in document order.
-  std::vector<std::string> texts(const char* tag) const {
-    std::vector<std::string> out;
-    Text name = textFromUtf8(tag);
-    BSTR b = SysAllocString(name.c_str());
-    IXMLDOMNodeList* list = nullptr;
-    if (doc_->getElementsByTagName(b, &list) == S_OK && list) {
-      IXMLDOMNode* item = nullptr;
-      while (list->nextNode(&item) == S_OK && item) {
-        BSTR text = nullptr;
-        item->get_text(&text);
-        out.push_back(utf8(text ? text : WSTR("")));
-        SysFreeString(text);
-        item->Release();
-      }
-      list->Release();
-    }
-    SysFreeString(b);
-    return out;
-  }
-
- private:
-  void reset() {
-    if (doc_) doc_->Release();
-    doc_ = nullptr;
-  }
-  IXMLDOMDocument* doc_ = nullptr;
-};
+using Document = XmlDocument;
 
 // The markup of one node, as the DOM writes it.
 inline std::string xmlOf(IXMLDOMNode* node) {

@@ -7,8 +7,7 @@
 
 namespace {
 
-using nodetest::Document;
-using nodetest::xmlOf;
+using namespace nodetest;
 
 class Report : public ::testing::Test {
  protected:

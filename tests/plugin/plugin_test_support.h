@@ -6,6 +6,7 @@
 #include "platform/device.h"
 #include "platform/xmldom.h"
 #include "plugin/entry/exports.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -17,69 +18,7 @@ namespace plugintest {
 
 inline Text T(const std::string& s) { return textFromUtf8(s); }
 
-// One document, released at the end.
-class Document {
- public:
-  Document() { EXPECT_EQ(CreateXmlDocument(&doc_), S_OK); }
-  explicit Document(const std::string& xml) : Document() { load(xml); }
-  ~Document() {
-    if (doc_) doc_->Release();
-  }
-  Document(const Document&) = delete;
-  Document& operator=(const Document&) = delete;
-
-  void load(const std::string& xml) {
-    Text text = T(xml);
-    BSTR b = SysAllocString(text.c_str());
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    EXPECT_EQ(doc_->loadXML(b, &ok), S_OK);
-    SysFreeString(b);
-    if (ok == VARIANT_TRUE) return;
-    IXMLDOMParseError* error = nullptr;
-    BSTR reason = nullptr;
-    long line = 0, column = 0;
-    if (doc_->get_parseError(&error) == S_OK && error) {
-      error->get_reason(&reason);
-      error->get_line(&line);
-      error->get_linepos(&column);
-      error->Release();
-    }
-    ADD_FAILURE() << "cannot load the document: " << textToUtf8(reason) << " at " << line << ":"
-                  << column << "\n" << xml.substr(0, 2000);
-    SysFreeString(reason);
-  }
-  std::string xml() const {
-    BSTR b = nullptr;
-    doc_->get_xml(&b);
-    std::string out = textToUtf8(b);
-    SysFreeString(b);
-    return out;
-  }
-  // The texts of the elements of that tag name, in document order.
-  std::vector<std::string> texts(const char* tag) const {
-    std::vector<std::string> out;
-    Text name = T(tag);
-    BSTR b = SysAllocString(name.c_str());
-    IXMLDOMNodeList* list = nullptr;
-    doc_->getElementsByTagName(b, &list);
-    SysFreeString(b);
-    if (!list) return out;
-    IXMLDOMNode* node = nullptr;
-    while (list->nextNode(&node) == S_OK && node) {
-      BSTR text = nullptr;
-      node->get_text(&text);
-      out.push_back(textToUtf8(text));
-      SysFreeString(text);
-      node->Release();
-    }
-    list->Release();
-    return out;
-  }
-  IXMLDOMDocument* get() const { return doc_; }
-
- private:
-  IXMLDOMDocument* doc_ = nullptr;
-};
+using Document = XmlDocument;
 
 constexpr const char* kEmptyConfiguration =
     R"(<PARAM NAME="Device Configuration" TYPE="CONFIGURATION"/>)";

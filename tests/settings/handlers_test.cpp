@@ -9,6 +9,7 @@
 #include "plugin/node/config_node.h"
 #include "plugin/settings/settings_store.h"
 #include "support/temp_device.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -18,48 +19,7 @@
 
 namespace {
 
-class Doc {
- public:
-  explicit Doc(const std::string& xml) {
-    EXPECT_EQ(CreateXmlDocument(&doc_), S_OK);
-    Text text = textFromUtf8(xml);
-    BSTR b = SysAllocString(text.c_str());
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    doc_->loadXML(b, &ok);
-    SysFreeString(b);
-    EXPECT_EQ(ok, VARIANT_TRUE) << xml;
-  }
-  ~Doc() { doc_->Release(); }
-  IXMLDOMDocument* get() const { return doc_; }
-  // The document's top element in `node`.
-  void top(ConfigNode& node) const {
-    IXMLDOMElement* element = nullptr;
-    doc_->get_documentElement(&element);
-    node.assign(element);
-    element->Release();
-  }
-  std::vector<std::string> texts(const char* tag) const {
-    std::vector<std::string> out;
-    Text name = textFromUtf8(tag);
-    BSTR b = SysAllocString(name.c_str());
-    IXMLDOMNodeList* list = nullptr;
-    doc_->getElementsByTagName(b, &list);
-    SysFreeString(b);
-    IXMLDOMNode* node = nullptr;
-    while (list && list->nextNode(&node) == S_OK && node) {
-      BSTR text = nullptr;
-      node->get_text(&text);
-      out.push_back(textToUtf8(text));
-      SysFreeString(text);
-      node->Release();
-    }
-    if (list) list->Release();
-    return out;
-  }
-
- private:
-  IXMLDOMDocument* doc_ = nullptr;
-};
+using Doc = XmlDocument;
 
 class HandlersTest : public ::testing::Test {
  protected:
@@ -76,7 +36,7 @@ TEST_F(HandlersTest, PropertyHandlersRefuseASlotOutsideTheirTables) {
   Doc doc(R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" VALUE="Sneaky"/>)");
   setDocuments(doc.get(), report_.get());
   ConfigNode node;
-  doc.top(node);
+  doc.root(&node);
   struct Case {
     std::int32_t application, hotkey;
   } cases[] = {{-1, -1}, {20, 100}, {-62101, -62001}, {62105, 62005}};
@@ -94,7 +54,7 @@ TEST_F(HandlersTest, TextsLongerThanTheirFieldsAreCutInsideThem) {
   Doc doc("<PARAM NAME=\"(400) Invalid Syntax\" TYPE=\"STRING\" id=\"60004\" VALUE=\"" + page + "\"/>");
   setDocuments(doc.get(), report_.get());
   ConfigNode node;
-  doc.top(node);
+  doc.root(&node);
   ErrorPageTable& pages = settingsStore().errorPages;
   std::memset(pages.entries[1].serviceData, 0x5C, sizeof(pages.entries[1].serviceData));
   BrowserParamHandler(&node, nullptr, Apply);
@@ -103,7 +63,7 @@ TEST_F(HandlersTest, TextsLongerThanTheirFieldsAreCutInsideThem) {
 
   Doc title("<PARAM NAME=\"Application Title\" TYPE=\"STRING\" id=\"0\" VALUE=\"" + page + "\"/>");
   ConfigNode titleNode;
-  title.top(titleNode);
+  title.root(&titleNode);
   settingsStore().currentApplication = 19;
   settingsStore().applications[19].executable[0] = 'x';
   ApplicationPropertyHandler(&titleNode, nullptr, Apply);
@@ -147,7 +107,7 @@ TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
     Doc doc("<PARAM NAME=\"Switch " + id + "\" TYPE=\"INTEGER\" id=\"" + id + "\" VALUE=\"7\"/>");
     setDocuments(doc.get(), report_.get());
     ConfigNode node;
-    doc.top(node);
+    doc.root(&node);
 
     device::clearStateFile("calls");
     c.handler(&node, nullptr, Apply);
@@ -193,7 +153,7 @@ TEST_F(HandlersTest, NumbersAreSavedSignedOrUnsignedAsTheirFieldsAre) {
     Doc doc("<PARAM NAME=\"Number\" TYPE=\"INTEGER\" id=\"" + id + "\"/>");
     setDocuments(doc.get(), report_.get());
     ConfigNode node;
-    doc.top(node);
+    doc.root(&node);
     c.handler(&node, nullptr, Save);
     const WCHAR* value = node.getAttrib_(WSTR("VALUE"));
     EXPECT_EQ(value ? textToUtf8(value) : std::string("(none)"), c.saved) << c.field;
@@ -205,7 +165,7 @@ TEST_F(HandlersTest, UnknownIdsAreReported) {
           R"(<PARAM NAME="Mystery Switch" TYPE="CHECK" id="61006" VALUE="1"/></C>)");
   setDocuments(doc.get(), report_.get());
   ConfigNode top, page, sw;
-  doc.top(top);
+  doc.root(&top);
   top.getChildByIndex(60020, &page);
   top.getChildByIndex(61006, &sw);
 
