@@ -4,6 +4,8 @@
 //
 // Runs when QRV_WINDOWS_BUILD_DIR names a Windows build (with its bin/qrvdevice.exe and
 // image); skipped otherwise.
+#include "support/host_shell.h"
+
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -22,24 +24,6 @@ namespace fs = std::filesystem;
 using json = nlohmann::json;
 
 namespace {
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void writeFile(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
 
 fs::path freshFolder(const char* stem) {
   static std::atomic<unsigned> counter{0};
@@ -63,11 +47,12 @@ class Side {
   int run(const std::vector<std::string>& args, std::string& out) const {
     fs::path scratch = freshFolder("qrv-differential-out");
     std::string line = command();
-    for (const std::string& arg : args) line += " " + quoted(arg);
-    line += " >" + quoted((scratch / "out").string()) + " 2>" + quoted((scratch / "err").string());
+    for (const std::string& arg : args) line += " " + shellQuoted(arg);
+    line += " >" + shellQuoted((scratch / "out").string()) + " 2>" +
+            shellQuoted((scratch / "err").string());
     int status = std::system(line.c_str());
-    out = readFile(scratch / "out");
-    std::string err = readFile(scratch / "err");
+    out = readHostFile(scratch / "out");
+    std::string err = readHostFile(scratch / "err");
     fs::remove_all(scratch);
     if (!err.empty()) std::cerr << name() << ": " << err;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -80,7 +65,8 @@ class PosixSide : public Side {
   ~PosixSide() override { fs::remove_all(root_); }
   std::string name() const override { return "POSIX"; }
   std::string command() const override {
-    return "QRV_DEVICE_ROOT=" + quoted(root_.string()) + " " + quoted(QRVDEVICE_PROGRAM);
+    return "QRV_DEVICE_ROOT=" + shellQuoted(root_.string()) + " " +
+           shellQuoted(QRVDEVICE_PROGRAM);
   }
   fs::path hostOf(const std::string& relative) const override { return root_ / "files" / relative; }
 
@@ -93,7 +79,8 @@ class WindowsSide : public Side {
   explicit WindowsSide(fs::path build) : build_(std::move(build)) {}
   std::string name() const override { return "Windows"; }
   std::string command() const override {
-    return quoted(QRV_WINE_RUN) + " " + quoted((build_ / "bin" / "qrvdevice.exe").string());
+    return shellQuoted(QRV_WINE_RUN) + " " +
+           shellQuoted((build_ / "bin" / "qrvdevice.exe").string());
   }
   fs::path hostOf(const std::string& relative) const override {
     return build_ / "wineprefix" / "drive_c" / relative;
@@ -198,8 +185,8 @@ bool play(const Side& side, const Scenario& scenario, const fs::path& inputs, Ou
       shown = true;
     }
     if (step[0] == "run" && step.size() == 3 && step[1] == "/e") {
-      outcome.exported = readFile(side.hostOf("Temp/out.xml"));
-      writeFile(exportedCopy, outcome.exported);
+      outcome.exported = readHostFile(side.hostOf("Temp/out.xml"));
+      writeHostFile(exportedCopy, outcome.exported);
     }
   }
   if (!shown) {
@@ -273,8 +260,8 @@ TEST(Differential, BothTargetsLeaveTheSameDevice) {
   const char* build = std::getenv("QRV_WINDOWS_BUILD_DIR");
   if (!build || !*build) GTEST_SKIP() << "QRV_WINDOWS_BUILD_DIR names no Windows build";
   fs::path inputs = freshFolder("qrv-differential-inputs");
-  writeFile(inputs / "state.json", kState);
-  writeFile(inputs / "problems.xml", kProblems);
+  writeHostFile(inputs / "state.json", kState);
+  writeHostFile(inputs / "problems.xml", kProblems);
   fs::copy_file(fs::path(QRV_EXAMPLES_DIR) / "kiosk.xml", inputs / "kiosk.xml");
 
   for (const Scenario& scenario : kScenarios) {
