@@ -176,7 +176,7 @@ StoredApplication readApplication(const Json& value, const std::string& field) {
   }
   if (value.contains("iconFile")) {
     application.iconFile = readText(value["iconFile"], field + ".iconFile",
-                                     textCapacity(&AppEntry::iconFile));
+                                    textCapacity(&AppEntry::iconFile));
   }
   if (value.contains("runAtStartup")) {
     application.runAtStartup = readInt32(value["runAtStartup"], field + ".runAtStartup");
