@@ -179,7 +179,9 @@ TEST(LauncherRun, ExportNeverDestroysAFile) {
     if (c.exportKept) {
       EXPECT_EQ(device.readFile("Temp/CVConfiguration.xml"), "<exported/>");
     }
-    if (!c.other.empty()) EXPECT_EQ(device.readFile(c.other), "other");
+    if (!c.other.empty()) {
+      EXPECT_EQ(device.readFile(c.other), "other");
+    }
     EXPECT_EQ(device.calls(), (Lines{"getInfo 512", "getConfiguration 512 clear"}));
   }
 }
