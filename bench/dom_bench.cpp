@@ -1,36 +1,13 @@
 // Load, save and walk of a configuration-sized XML document (a few thousand elements).
-#include "platform/device.h"
 #include "platform/xmldom.h"
+#include "support/temp_device.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 
 namespace {
-
-// A device root of its own for the file benchmarks, removed at the end.
-class BenchDevice {
- public:
-  BenchDevice() {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = std::filesystem::temp_directory_path() / ("qrv-bench-" + std::to_string(stamp));
-    std::filesystem::create_directories(root_ / "files" / "Temp");
-    std::filesystem::create_directories(root_ / "state");
-    previous_ = device::rootDir();
-    device::setRootDir(root_.string());
-  }
-  ~BenchDevice() {
-    device::setRootDir(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-
- private:
-  std::filesystem::path root_;
-  std::string previous_;
-};
 
 // A configuration document shaped like an export: a component with `params` parameters, each
 // with a range or a few enumeration items.
@@ -75,7 +52,8 @@ void BM_LoadXml(benchmark::State& state) {
 }
 
 void BM_SaveFile(benchmark::State& state) {
-  BenchDevice device;
+  TempDevice device;
+  std::filesystem::create_directories(device.file("Temp"));
   IXMLDOMDocument* document = loaded(configuration(static_cast<int>(state.range(0))));
   VARIANT path;
   VariantInit(&path);
@@ -89,7 +67,8 @@ void BM_SaveFile(benchmark::State& state) {
 }
 
 void BM_LoadFile(benchmark::State& state) {
-  BenchDevice device;
+  TempDevice device;
+  std::filesystem::create_directories(device.file("Temp"));
   VARIANT path;
   VariantInit(&path);
   path.vt = VT_BSTR;

@@ -1,14 +1,12 @@
 // Speed of the plug-in's two exports on a device with a full launcher menu and many hotkeys:
 // Save of the whole component, and Apply of that saved document back onto the device.
 #include "hzkcore/device_settings.h"
-#include "platform/device.h"
 #include "platform/xmldom.h"
 #include "plugin/entry/exports.h"
+#include "support/temp_device.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -19,12 +17,6 @@ Text T(const std::string& s) { return textFromUtf8(s); }
 class BenchDevice {
  public:
   explicit BenchDevice(int hotkeys) {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = std::filesystem::temp_directory_path() / ("qrv-plugin-bench-" + std::to_string(stamp));
-    std::filesystem::create_directories(root_ / "files");
-    std::filesystem::create_directories(root_ / "state");
-    previous_ = device::rootDir();
-    device::setRootDir(root_.string());
     DeviceSettings settings = defaultDeviceSettings();
     for (int i = 0; i < 20; ++i) {
       StoredApplication app;
@@ -43,15 +35,9 @@ class BenchDevice {
     }
     writeDeviceSettings(settings);
   }
-  ~BenchDevice() {
-    device::setRootDir(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
 
  private:
-  std::filesystem::path root_;
-  std::string previous_;
+  TempDevice device_;
 };
 
 IXMLDOMDocument* documentFrom(const char* xml) {

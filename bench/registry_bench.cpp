@@ -1,25 +1,17 @@
 // Speed of registry reads and writes on a registry of a few hundred values.
-#include "platform/device.h"
 #include "platform/registry.h"
+#include "support/temp_device.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <filesystem>
 #include <string>
 
 namespace {
 
-// A device root of its own, filled with `count` values under one key.
+// A temporary device whose registry holds `count` values under one key.
 class BenchDevice {
  public:
   explicit BenchDevice(int count) {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = std::filesystem::temp_directory_path() / ("qrv-bench-" + std::to_string(stamp));
-    std::filesystem::create_directories(root_ / "files");
-    std::filesystem::create_directories(root_ / "state");
-    previous_ = device::rootDir();
-    device::setRootDir(root_.string());
     RegCreateKeyExW(HKEY_CURRENT_USER, WSTR("Software\\Corvane\\Bench"), 0, nullptr, 0,
                     KEY_ALL_ACCESS, nullptr, &key_, nullptr);
     for (int i = 0; i < count; ++i) {
@@ -29,17 +21,11 @@ class BenchDevice {
                      static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
     }
   }
-  ~BenchDevice() {
-    RegCloseKey(key_);
-    device::setRootDir(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  ~BenchDevice() { RegCloseKey(key_); }
   HKEY key() const { return key_; }
 
  private:
-  std::filesystem::path root_;
-  std::string previous_;
+  TempDevice device_;
   HKEY key_ = nullptr;
 };
 
