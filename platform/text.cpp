@@ -5,13 +5,6 @@
 
 namespace {
 
-WCHAR foldCase(WCHAR c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
-  // Latin-1 capitals, except the multiplication sign.
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
-  return c;
-}
-
 const WCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
 
 // Appends units to a bounded buffer; remembers when something did not fit.
@@ -86,6 +79,13 @@ bool convertToUtf8(const WCHAR* s, std::size_t length, std::string& out, bool st
 
 }  // namespace
 
+WCHAR textFoldCase(WCHAR c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
+  // Latin-1 capitals, except the multiplication sign.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
+  return c;
+}
+
 std::size_t textLength(const WCHAR* s) {
   if (!s) return 0;
   std::size_t n = 0;
@@ -138,8 +138,8 @@ int textCompareNoCase(const WCHAR* a, const WCHAR* b) {
   if (!a) a = empty;
   if (!b) b = empty;
   for (;; ++a, ++b) {
-    std::uint16_t x = static_cast<std::uint16_t>(foldCase(*a));
-    std::uint16_t y = static_cast<std::uint16_t>(foldCase(*b));
+    std::uint16_t x = static_cast<std::uint16_t>(textFoldCase(*a));
+    std::uint16_t y = static_cast<std::uint16_t>(textFoldCase(*b));
     if (x != y) return x < y ? -1 : 1;
     if (x == 0) return 0;
   }
@@ -154,6 +154,10 @@ int textFormatV(WCHAR* dst, std::size_t capacity, const WCHAR* format, va_list a
       continue;
     }
     WCHAR conv = p[1];
+    if (conv == 0) {
+      out.put('%');  // a lone percent sign at the end stands for itself
+      break;
+    }
     switch (conv) {
       case 's': {
         const WCHAR* s = va_arg(args, const WCHAR*);
@@ -176,10 +180,6 @@ int textFormatV(WCHAR* dst, std::size_t capacity, const WCHAR* format, va_list a
         break;
       case '%':
         out.put('%');
-        break;
-      case 0:
-        out.put('%');
-        --p;  // the loop's ++p lands on the terminator
         break;
       default:
         out.put('%');

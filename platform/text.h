@@ -42,6 +42,8 @@ int textCompare(const WCHAR* a, const WCHAR* b);
 // As textCompare with letter case ignored (ASCII and Latin-1 letters), as the device compares
 // option words, TYPE texts, file and registry names.
 int textCompareNoCase(const WCHAR* a, const WCHAR* b);
+// The one code unit as textCompareNoCase sees it: capitals of ASCII and Latin-1 made small.
+WCHAR textFoldCase(WCHAR c);
 
 // printf-style formatting into dst of `capacity` units. Conversions: %s (UTF-16 text; null
 // prints "(null)"), %c (one code unit, passed as int), %i and %d (signed 32-bit), %u (unsigned

@@ -85,15 +85,9 @@ std::map<const Lock*, std::string>& lockPaths() {
 
 namespace detail {
 
-WCHAR foldUnit(WCHAR c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
-  return c;
-}
-
 Text foldText(const Text& s) {
   Text out(s);
-  for (auto& c : out) c = foldUnit(c);
+  for (auto& c : out) c = textFoldCase(c);
   return out;
 }
 

@@ -9,8 +9,7 @@
 namespace device {
 namespace detail {
 
-// Letter-case folding as the device compares file and registry names (ASCII and Latin-1).
-WCHAR foldUnit(WCHAR c);
+// Letter-case folding as the device compares file and registry names (textFoldCase).
 Text foldText(const Text& s);
 
 }  // namespace detail

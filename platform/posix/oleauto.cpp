@@ -51,15 +51,6 @@ HRESULT parseLong(const WCHAR* text, LONG& out) {
   return S_OK;
 }
 
-bool equalsNoCase(const WCHAR* text, const char* word) {
-  for (; *word != 0; ++text, ++word) {
-    WCHAR c = *text;
-    if (c >= 'A' && c <= 'Z') c = static_cast<WCHAR>(c - 'A' + 'a');
-    if (c != static_cast<WCHAR>(*word)) return false;
-  }
-  return *text == 0;
-}
-
 BSTR allocDecimal(long long value) {
   std::string digits = std::to_string(value);
   WCHAR buffer[24] = {};
@@ -215,9 +206,9 @@ HRESULT VariantChangeType(VARIANTARG* dst, const VARIANTARG* src, USHORT /*flags
         case VT_BSTR: {
           const WCHAR* text = src->bstrVal != nullptr ? src->bstrVal : WSTR("");
           LONG number = 0;
-          if (equalsNoCase(text, "true"))
+          if (textCompareNoCase(text, WSTR("true")) == 0)
             result.boolVal = VARIANT_TRUE;
-          else if (equalsNoCase(text, "false"))
+          else if (textCompareNoCase(text, WSTR("false")) == 0)
             result.boolVal = VARIANT_FALSE;
           else if (SUCCEEDED(parseLong(text, number)))
             result.boolVal = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;

@@ -44,6 +44,9 @@ TEST(Text, FormatConversions) {
   EXPECT_EQ(T(buf), WSTR("-2147483648 0"));
   textFormat(buf, 64, WSTR("%s|%q|%"), nullptr);
   EXPECT_EQ(T(buf), WSTR("(null)|%q|%"));
+  // A format that is one lone percent sign.
+  EXPECT_EQ(textFormat(buf, 64, WSTR("%")), 1);
+  EXPECT_EQ(T(buf), WSTR("%"));
 }
 
 TEST(Text, FormatNeverWritesPastCapacity) {
