@@ -20,7 +20,8 @@ void setRootDir(const std::string& dir);
 // tool can find what was built beside it; empty when it cannot be told.
 std::string programDir();
 
-// The host path of a device path, or false when the path climbs above the device's root.
+// The host path of a device path, or false when the path climbs above the device's root or
+// passes a symbolic link that leads out of it (POSIX).
 // Existing names are matched without regard to letter case; the rest is kept as written.
 bool hostPath(const WCHAR* devicePath, std::string& host);
 

@@ -47,6 +47,23 @@ bool findEntryNoCase(const std::string& dir, const std::string& name, std::strin
   return any;
 }
 
+// A symbolic link below files/ could point anywhere on the host; it is followed only when
+// what it names lies inside files/ (a link that names nothing is refused too).
+bool linkStaysInside(const std::string& path, const std::string& filesDir) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+  char* target = ::realpath(path.c_str(), nullptr);
+  char* files = ::realpath(filesDir.c_str(), nullptr);
+  bool inside = false;
+  if (target && files) {
+    const std::string t(target), f(files);
+    inside = t.size() > f.size() && t.compare(0, f.size(), f) == 0 && t[f.size()] == '/';
+  }
+  std::free(target);
+  std::free(files);
+  return inside;
+}
+
 bool writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t n = ::write(fd, data, size);
@@ -144,12 +161,14 @@ bool hostPath(const WCHAR* devicePath, std::string& host) {
   std::vector<std::string> names;
   if (!detail::devicePathNames(devicePath, names)) return false;
 
-  std::string result = rootDir() + "/files";
+  const std::string files = rootDir() + "/files";
+  std::string result = files;
   bool existing = isDirectory(result);
   for (const auto& name : names) {
     std::string found;
     if (existing && findEntryNoCase(result, name, found)) {
       result += "/" + found;
+      if (!linkStaysInside(result, files)) return false;
       existing = isDirectory(result);
     } else {
       result += "/" + name;

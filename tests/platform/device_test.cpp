@@ -59,6 +59,42 @@ TEST(DevicePath, NoDevicePathReachesState) {
   }
 }
 
+TEST(DevicePath, SymbolicLinksAreFollowedOnlyInsideFiles) {
+  TempDevice dev;
+  dev.writeFile("Windows/QRVConfig.dll", "x");
+  const std::filesystem::path outside = dev.root() / "outside";
+  std::filesystem::create_directories(outside);
+  std::ofstream(outside / "secret.txt") << "host";
+  std::filesystem::create_directory_symlink(dev.file("Windows"), dev.file("Inside"));
+  std::filesystem::create_directory_symlink(outside, dev.file("Out"));
+  std::filesystem::create_symlink(outside / "secret.txt", dev.file("Secret.txt"));
+  std::filesystem::create_symlink(dev.root() / "state", dev.file("State"));
+  std::filesystem::create_symlink(dev.file("Gone.txt"), dev.file("Dangling.txt"));
+  const std::string files = dev.root().string() + "/files";
+  struct Case {
+    const char* name;
+    const WCHAR* device;
+    bool ok;
+    std::string host;  // below files/
+  };
+  const Case cases[] = {
+      {"link to a folder inside", WSTR("\\inside\\QRVConfig.dll"), true, "/Inside/QRVConfig.dll"},
+      {"link to a folder outside", WSTR("\\Out"), false, ""},
+      {"through a link outside", WSTR("\\Out\\secret.txt"), false, ""},
+      {"new name below a link outside", WSTR("\\Out\\new.txt"), false, ""},
+      {"link to a file outside", WSTR("\\secret.txt"), false, ""},
+      {"link to the state folder", WSTR("\\State\\registry.reg"), false, ""},
+      {"link that names nothing", WSTR("\\Dangling.txt"), false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string host = "unchanged";
+    EXPECT_EQ(device::hostPath(c.device, host), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(host, files + c.host) << c.name;
+    }
+  }
+}
+
 TEST(DeviceRoot, SetRootDirSwitchesAndReachesTheEnvironment) {
   TempDevice dev;
   EXPECT_EQ(device::rootDir(), dev.root().string());
