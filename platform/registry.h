@@ -16,6 +16,7 @@ typedef struct HKEY__* HKEY;
 
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
@@ -28,7 +29,10 @@ typedef struct HKEY__* HKEY;
 // to letter case and keep the case they were created with. The empty value name is the key's
 // default value. Results are the platform's: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a key or
 // value that is not there, ERROR_MORE_DATA when the buffer is too small (the size then says
-// how much is needed), ERROR_BADDB when the stored registry cannot be read.
+// how much is needed), ERROR_ACCESS_DENIED when the key was opened without the access a call
+// needs (reading and enumerating values: KEY_QUERY_VALUE; enumerating subkeys:
+// KEY_ENUMERATE_SUB_KEYS; changing values: KEY_SET_VALUE), ERROR_BADDB when the stored registry
+// cannot be read.
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                      REGSAM access, void* security, HKEY* result, DWORD* disposition);
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result);

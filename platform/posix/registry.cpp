@@ -358,6 +358,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result)
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
   return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     const regfile::Key* found = tree.find(open.root, open.path);
     if (!found) return ERROR_FILE_NOT_FOUND;
     const regfile::Value* value = found->findValue(valueName ? Text(valueName) : Text());
@@ -424,6 +425,7 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type,
                    BYTE* data, DWORD* size) {
   return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     const regfile::Key* found = tree.find(open.root, open.path);
     if (!found) return ERROR_FILE_NOT_FOUND;
     if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
@@ -440,6 +442,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR keyClass,
                    DWORD* classLength, void* lastWriteTime) {
   return withTree(key, [&](const OpenKey& open, regfile::Tree& tree) -> LONG {
+    if (!(open.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (!tree.find(open.root, open.path)) return ERROR_FILE_NOT_FOUND;
     if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
     auto children = tree.children(open.root, open.path);

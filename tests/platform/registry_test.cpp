@@ -201,6 +201,51 @@ TEST_F(Registry, ErrorResults) {
   EXPECT_EQ(RegFlushKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
+TEST_F(Registry, EachCallNeedsTheAccessTheKeyWasOpenedWith) {
+  ASSERT_EQ(setText(WSTR("Name"), WSTR("kept")), ERROR_SUCCESS);
+  HKEY sub = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key_, WSTR("Sub"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(sub);
+  struct Case {
+    const char* name;
+    REGSAM access;
+    LONG query, enumValue, enumKey, set;
+  };
+  const Case cases[] = {
+      {"read", KEY_READ, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_ACCESS_DENIED},
+      {"write", KEY_WRITE, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
+       ERROR_SUCCESS},
+      {"query only", KEY_QUERY_VALUE, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_ACCESS_DENIED,
+       ERROR_ACCESS_DENIED},
+      {"all", KEY_ALL_ACCESS, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS},
+  };
+  for (const auto& c : cases) {
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, c.access, &opened), ERROR_SUCCESS)
+        << c.name;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExW(opened, WSTR("Name"), nullptr, nullptr, nullptr, &size), c.query)
+        << c.name;
+    WCHAR name[64];
+    DWORD length = 64;
+    EXPECT_EQ(RegEnumValueW(opened, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+              c.enumValue)
+        << c.name;
+    length = 64;
+    EXPECT_EQ(RegEnumKeyExW(opened, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+              c.enumKey)
+        << c.name;
+    EXPECT_EQ(RegSetValueExW(opened, WSTR("Name"), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(WSTR("kept")), 5 * sizeof(WCHAR)),
+              c.set)
+        << c.name;
+    RegCloseKey(opened);
+  }
+  RegDeleteKeyW(key_, WSTR("Sub"));
+}
+
 TEST_F(Registry, ChangesAreVisibleThroughOtherHandlesAndDeletesStick) {
   ASSERT_EQ(setText(WSTR("Name"), WSTR("first")), ERROR_SUCCESS);
   HKEY other = nullptr;
