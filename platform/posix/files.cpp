@@ -80,7 +80,8 @@ void SetLastError(DWORD error) { lastError = error; }
 BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists) {
   std::string source, target;
   if (!resolve(existingFile, source) || !resolve(newFile, target)) return FALSE;
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a pipe would wait for a writer; it is refused below instead.
+  int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (in < 0) return fail(errno == ENOENT ? missingError(source) : errorFromErrno(errno));
   struct stat from;
   if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) {
