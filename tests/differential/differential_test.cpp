@@ -43,8 +43,23 @@ class Side {
   virtual std::string command() const = 0;
   virtual fs::path hostOf(const std::string& relative) const = 0;  // "Temp/out.xml"
 
-  // Runs qrvdevice; its exit code, with standard output in `out`.
+  // Runs qrvdevice; its exit code, with standard output in `out`. qrvdevice says what went
+  // wrong on every failure, so a failure with no output at all means it never started (Wine
+  // can fail to start a program so, rarely, under load): that start is tried once more.
   int run(const std::vector<std::string>& args, std::string& out) const {
+    std::string err;
+    int code = runOnce(args, out, err);
+    if (code != 0 && out.empty() && err.empty()) {
+      std::cerr << name() << ": qrvdevice " << args.front() << " exited with " << code
+                << " before saying anything; starting it once more\n";
+      code = runOnce(args, out, err);
+    }
+    if (!err.empty()) std::cerr << name() << ": " << err;
+    return code;
+  }
+
+ private:
+  int runOnce(const std::vector<std::string>& args, std::string& out, std::string& err) const {
     fs::path scratch = freshFolder("qrv-differential-out");
     std::string line = command();
     for (const std::string& arg : args) line += " " + shellQuoted(arg);
@@ -52,9 +67,8 @@ class Side {
             shellQuoted((scratch / "err").string());
     int status = std::system(line.c_str());
     out = readHostFile(scratch / "out");
-    std::string err = readHostFile(scratch / "err");
+    err = readHostFile(scratch / "err");
     fs::remove_all(scratch);
-    if (!err.empty()) std::cerr << name() << ": " << err;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 };
