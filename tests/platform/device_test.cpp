@@ -7,18 +7,31 @@
 
 namespace {
 
+// A device path, and whether it names something and which host path below files/.
+struct PathCase {
+  const char* name;
+  const WCHAR* device;
+  bool ok;
+  std::string host;
+};
+
+template <std::size_t N>
+void expectHostPaths(const TempDevice& dev, const PathCase (&cases)[N]) {
+  const std::string files = dev.root().string() + "/files";
+  for (const PathCase& c : cases) {
+    std::string host = "unchanged";
+    EXPECT_EQ(device::hostPath(c.device, host), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(host, files + c.host) << c.name;
+    }
+  }
+}
+
 TEST(DevicePath, MapsDevicePathsBelowFiles) {
   TempDevice dev;
   dev.writeFile("Windows/QRVConfig.dll", "x");
   dev.writeFile("Program Files/Agent/Mirdak/QRVall.cfg", "x");
-  const std::string files = dev.root().string() + "/files";
-  struct Case {
-    const char* name;
-    const WCHAR* device;
-    bool ok;
-    std::string host;  // below files/
-  };
-  const Case cases[] = {
+  const PathCase cases[] = {
       {"backslashes", WSTR("\\Windows\\QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
       {"forward slashes", WSTR("/Windows/QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
       {"mixed separators", WSTR("\\Windows/QRVConfig.dll"), true, "/Windows/QRVConfig.dll"},
@@ -38,13 +51,7 @@ TEST(DevicePath, MapsDevicePathsBelowFiles) {
       {"climb after descending", WSTR("\\Windows\\..\\..\\state\\lock"), false, ""},
       {"climb with forward slashes", WSTR("/../../etc/passwd"), false, ""},
   };
-  for (const auto& c : cases) {
-    std::string host = "unchanged";
-    EXPECT_EQ(device::hostPath(c.device, host), c.ok) << c.name;
-    if (c.ok) {
-      EXPECT_EQ(host, files + c.host) << c.name;
-    }
-  }
+  expectHostPaths(dev, cases);
 }
 
 TEST(DevicePath, NoDevicePathReachesState) {
@@ -70,14 +77,7 @@ TEST(DevicePath, SymbolicLinksAreFollowedOnlyInsideFiles) {
   std::filesystem::create_symlink(outside / "secret.txt", dev.file("Secret.txt"));
   std::filesystem::create_symlink(dev.root() / "state", dev.file("State"));
   std::filesystem::create_symlink(dev.file("Gone.txt"), dev.file("Dangling.txt"));
-  const std::string files = dev.root().string() + "/files";
-  struct Case {
-    const char* name;
-    const WCHAR* device;
-    bool ok;
-    std::string host;  // below files/
-  };
-  const Case cases[] = {
+  const PathCase cases[] = {
       {"link to a folder inside", WSTR("\\inside\\QRVConfig.dll"), true, "/Inside/QRVConfig.dll"},
       {"link to a folder outside", WSTR("\\Out"), false, ""},
       {"through a link outside", WSTR("\\Out\\secret.txt"), false, ""},
@@ -86,13 +86,7 @@ TEST(DevicePath, SymbolicLinksAreFollowedOnlyInsideFiles) {
       {"link to the state folder", WSTR("\\State\\registry.reg"), false, ""},
       {"link that names nothing", WSTR("\\Dangling.txt"), false, ""},
   };
-  for (const auto& c : cases) {
-    std::string host = "unchanged";
-    EXPECT_EQ(device::hostPath(c.device, host), c.ok) << c.name;
-    if (c.ok) {
-      EXPECT_EQ(host, files + c.host) << c.name;
-    }
-  }
+  expectHostPaths(dev, cases);
 }
 
 TEST(DeviceRoot, SetRootDirSwitchesAndReachesTheEnvironment) {
