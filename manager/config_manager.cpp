@@ -8,6 +8,7 @@
 #include "platform/device.h"
 #include "platform/export.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -75,6 +76,15 @@ void saveComponent(const Component& component, IXMLDOMDocument* document, CallRe
       });
 }
 
+// The call's registry writes become durable here, before the call returns (its caller may then
+// delete the file it applied); a failure is the call's error, never lost in silence.
+void storeSettings(CallReport& report) {
+  if (RegFlushKey(HKEY_LOCAL_MACHINE) != ERROR_SUCCESS ||
+      RegFlushKey(HKEY_CURRENT_USER) != ERROR_SUCCESS) {
+    report.addError(WSTR("The settings changed by this call could not be stored"));
+  }
+}
+
 std::int32_t finish(const CallReport& report) {
   report.writeLogEntry();
   return report.hasErrors() ? kFailed : kOk;
@@ -106,6 +116,7 @@ std::int32_t applyFile(const WCHAR* path) {
   for (const Component& component : components) {
     applyComponent(component, document.get(), report);
   }
+  storeSettings(report);
   return finish(report);
 }
 
@@ -126,6 +137,7 @@ std::int32_t exportConfiguration(WCHAR* buffer, std::int32_t capacity) {
   for (const Component& component : components) {
     saveComponent(component, document.get(), report);
   }
+  storeSettings(report);
 
   CreateDirectoryW(WSTR("\\Temp"), nullptr);
   Variant destination;

@@ -2,6 +2,8 @@
 #include "platform/device.h"
 
 #include "platform/posix/device_internal.h"
+#include "platform/posix/file_io.h"
+#include "platform/posix/registry_store.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,19 +65,6 @@ bool linkStaysInside(const std::string& path, const std::string& filesDir) {
   return inside;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Locks held by this process, by lock-file path. A forked child starts with none of its own.
 struct HeldLock {
   int fd = -1;
@@ -126,7 +114,7 @@ bool appendToStateFile(const std::string& path, const std::string& data) {
     setLastProblem("cannot open " + path + ": " + std::strerror(errno));
     return false;
   }
-  bool ok = writeAll(fd, data.data(), data.size());
+  bool ok = posixio::writeAll(fd, data);
   if (!ok) setLastProblem("cannot write " + path + ": " + std::strerror(errno));
   ::close(fd);
   return ok;
@@ -135,15 +123,11 @@ bool appendToStateFile(const std::string& path, const std::string& data) {
 bool readStateFile(const std::string& path, std::string& content) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  char buffer[8192];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
+  std::string read;
+  bool ok = posixio::readAll(fd, read);
+  content += read;
   ::close(fd);
-  return true;
+  return ok;
 }
 
 }  // namespace detail
@@ -188,6 +172,7 @@ bool clearStateFile(const char* name) {
   return false;
 }
 
+// The device lock is taken before the registry lock, never after it (registry_store.cpp).
 Lock::Lock() {
   if (!detail::ensureStateDir()) return;
   std::string path = statePath("lock");
@@ -208,11 +193,7 @@ Lock::Lock() {
       table.held.erase(path);
       return;
     }
-    int rc;
-    do {
-      rc = ::flock(fd, LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
+    if (!posixio::lockExclusive(fd)) {
       detail::setLastProblem("cannot lock " + path + ": " + std::strerror(errno));
       ::close(fd);
       table.held.erase(path);
@@ -223,6 +204,8 @@ Lock::Lock() {
   ++held.count;
   lockPaths()[this] = path;
   held_ = true;
+  // The registry writes made while the lock is held land together when it is let go.
+  regstore::beginTransaction();
 }
 
 Lock::~Lock() {
@@ -234,6 +217,8 @@ Lock::~Lock() {
   auto entry = table.held.find(pathEntry->second);
   lockPaths().erase(pathEntry);
   if (entry == table.held.end()) return;
+  // Committed while the lock is still held, so that the next holder sees the whole call.
+  regstore::endTransaction();
   if (--entry->second.count == 0) {
     ::close(entry->second.fd);  // closing the only descriptor releases the lock
     table.held.erase(entry);

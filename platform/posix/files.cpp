@@ -2,6 +2,7 @@
 #include "platform/files.h"
 
 #include "platform/device.h"
+#include "platform/posix/file_io.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -62,13 +63,21 @@ bool copyContent(int from, int to) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
+    if (!posixio::writeAll(to, buffer, static_cast<std::size_t>(n))) return false;
   }
+}
+
+// True when the file at `target` holds exactly what `in` holds (read from its start).
+bool sameContent(int in, const struct stat& from, const std::string& target) {
+  struct stat st;
+  int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == from.st_size;
+  std::string mine, theirs;
+  if (same) same = posixio::readAll(fd, theirs) && posixio::readAll(in, mine) && mine == theirs;
+  ::close(fd);
+  ::lseek(in, 0, SEEK_SET);
+  return same;
 }
 
 }  // namespace
@@ -99,9 +108,15 @@ BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists) {
       ::close(in);
       return fail(ERROR_FILE_EXISTS);
     }
+    // The result would be the same file: nothing is written (flash is spared the write).
+    if (sameContent(in, from, target)) {
+      ::close(in);
+      SetLastError(ERROR_SUCCESS);
+      return TRUE;
+    }
   }
-  // The copy is written beside the target and renamed into place, so that a reader sees the
-  // old file or the whole new one.
+  // The copy is written beside the target, synced, and renamed into place, so that a reader,
+  // or the device after a power cut, sees the old file or the whole new one.
   std::string temporary = target + ".copy-" + std::to_string(::getpid());
   int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                    from.st_mode & 0777);
@@ -110,7 +125,7 @@ BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists) {
     ::close(in);
     return fail(error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error));
   }
-  bool ok = copyContent(in, out);
+  bool ok = copyContent(in, out) && ::fsync(out) == 0;
   int error = errno;
   ::close(in);
   ok = ::close(out) == 0 && ok;
@@ -120,12 +135,14 @@ BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists) {
       ok = ::link(temporary.c_str(), target.c_str()) == 0;
       error = errno;
       ::unlink(temporary.c_str());
+      if (ok) posixio::syncFolder(posixio::folderOf(target));
       if (!ok) return fail(error == EEXIST ? ERROR_FILE_EXISTS : errorFromErrno(error));
       SetLastError(ERROR_SUCCESS);
       return TRUE;
     }
     ok = ::rename(temporary.c_str(), target.c_str()) == 0;
     error = errno;
+    if (ok) posixio::syncFolder(posixio::folderOf(target));
   }
   if (!ok) {
     ::unlink(temporary.c_str());

@@ -1,20 +1,14 @@
-// The registry of the emulated device: one text file in the state folder, shared by every
-// process that uses the device, each call atomic against the others.
+// The registry functions of the emulated device, on the store of its registry file
+// (registry_store.cpp): handles, access rights, names, and the platform's size rules.
 #include "platform/registry.h"
 
-#include "platform/device.h"
-#include "platform/posix/device_internal.h"
 #include "platform/posix/registry_file.h"
+#include "platform/posix/registry_store.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,172 +23,15 @@ struct OpenKey {
   REGSAM access = KEY_ALL_ACCESS;
 };
 
-// What this process knows of the registry file. The parsed tree is reused while the file is
-// the same file: the descriptor kept open pins its inode, so a new file can never take its
-// identity, and every writer replaces the file instead of changing it in place.
-struct Cache {
-  std::string path;
-  bool valid = false;
-  bool missing = false;
-  int fd = -1;
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
-  struct timespec mtime = {0, 0};
-  regfile::Tree tree;
-
-  void drop() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-    valid = false;
-    missing = false;
-    tree = regfile::Tree();
-  }
-};
-
 struct Registry {
-  std::mutex mutex;
+  std::mutex mutex;  // guards the handles
   std::map<std::uintptr_t, OpenKey> handles;
   std::uintptr_t nextHandle = 0x1000;
-  Cache cache;
 };
 
 Registry& registry() {
   static Registry* instance = new Registry;  // lives until the process ends
   return *instance;
-}
-
-std::string registryPath() { return device::statePath("registry.reg"); }
-
-bool sameFile(const Cache& cache, const struct stat& st) {
-  return cache.dev == st.st_dev && cache.ino == st.st_ino && cache.size == st.st_size &&
-         cache.mtime.tv_sec == st.st_mtim.tv_sec && cache.mtime.tv_nsec == st.st_mtim.tv_nsec;
-}
-
-void remember(Cache& cache, int fd, const struct stat& st) {
-  if (cache.fd >= 0 && cache.fd != fd) ::close(cache.fd);
-  cache.fd = fd;
-  cache.dev = st.st_dev;
-  cache.ino = st.st_ino;
-  cache.size = st.st_size;
-  cache.mtime = st.st_mtim;
-  cache.valid = true;
-  cache.missing = false;
-}
-
-bool readAll(int fd, std::string& out) {
-  out.clear();
-  char buffer[16384];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
-bool writeAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Brings the cache up to date with the file; ERROR_BADDB when the file cannot be read.
-LONG load(Cache& cache) {
-  std::string path = registryPath();
-  if (cache.path != path) {
-    cache.drop();
-    cache.path = path;
-  }
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT) {
-      if (!(cache.valid && cache.missing)) {
-        cache.drop();
-        cache.valid = true;
-        cache.missing = true;
-      }
-      return ERROR_SUCCESS;
-    }
-    device::detail::setLastProblem(path + ": " + std::strerror(errno));
-    cache.drop();
-    return ERROR_BADDB;
-  }
-  if (cache.valid && !cache.missing && sameFile(cache, st)) return ERROR_SUCCESS;
-
-  cache.drop();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  std::string content;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !readAll(fd, content)) {
-    device::detail::setLastProblem(path + ": cannot be read: " + std::strerror(errno));
-    if (fd >= 0) ::close(fd);
-    return ERROR_BADDB;
-  }
-  regfile::ParseError error;
-  if (!regfile::parse(content, cache.tree, error)) {
-    device::detail::setLastProblem(path + ":" + std::to_string(error.line) + ": " + error.message);
-    ::close(fd);
-    cache.drop();
-    return ERROR_BADDB;
-  }
-  remember(cache, fd, st);
-  return ERROR_SUCCESS;
-}
-
-// Holds the registry's own lock file for one change. It is not the device lock: a process may
-// hold that one for a whole apply while making registry calls.
-class FileLock {
- public:
-  FileLock() {
-    if (!device::detail::ensureStateDir()) return;
-    std::string path = device::statePath("registry.lock");
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
-      device::detail::setLastProblem(path + ": " + std::strerror(errno));
-      return;
-    }
-    int rc;
-    do {
-      rc = ::flock(fd_, LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-      device::detail::setLastProblem(path + ": cannot be locked: " + std::strerror(errno));
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~FileLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
-
-// Writes the tree to a new file and puts it in place of the old one in one rename.
-LONG save(Cache& cache) {
-  std::string path = registryPath();
-  std::string temporary = path + ".new";
-  std::string text = regfile::serialize(cache.tree);
-  int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  struct stat st;
-  if (fd < 0 || !writeAll(fd, text) || ::fstat(fd, &st) != 0 ||
-      ::rename(temporary.c_str(), path.c_str()) != 0) {
-    device::detail::setLastProblem(path + ": cannot be written: " + std::strerror(errno));
-    if (fd >= 0) ::close(fd);
-    ::unlink(temporary.c_str());
-    cache.drop();  // the tree holds a change the file does not
-    return ERROR_WRITE_FAULT;
-  }
-  remember(cache, fd, st);
-  return ERROR_SUCCESS;
 }
 
 bool resolve(Registry& reg, HKEY key, OpenKey& out) {
@@ -245,35 +82,25 @@ bool storableKeyPath(const Text& path) {
   return true;
 }
 
-// Runs `read` on the current tree.
-LONG withTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&)>& read) {
+bool resolveHandle(HKEY key, OpenKey& out) {
   Registry& reg = registry();
   std::lock_guard<std::mutex> guard(reg.mutex);
-  OpenKey open;
-  if (!resolve(reg, key, open)) return ERROR_INVALID_HANDLE;
-  LONG status = load(reg.cache);
-  if (status != ERROR_SUCCESS) return status;
-  return read(open, reg.cache.tree);
+  return resolve(reg, key, out);
 }
 
-// Runs `change` on the current tree under the registry lock and stores the result when it
-// says it changed something.
-LONG changeTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&, bool&)>& change) {
-  Registry& reg = registry();
-  std::lock_guard<std::mutex> guard(reg.mutex);
+// Runs `read` on the current tree.
+LONG withTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&)>& read) {
   OpenKey open;
-  if (!resolve(reg, key, open)) return ERROR_INVALID_HANDLE;
-  FileLock lock;
-  if (!lock.held()) return ERROR_WRITE_FAULT;
-  LONG status = load(reg.cache);
-  if (status != ERROR_SUCCESS) return status;
-  bool changed = false;
-  status = change(open, reg.cache.tree, changed);
-  if (changed) {
-    LONG saved = save(reg.cache);
-    if (saved != ERROR_SUCCESS) return saved;
-  }
-  return status;
+  if (!resolveHandle(key, open)) return ERROR_INVALID_HANDLE;
+  return regstore::read([&](regfile::Tree& tree) { return read(open, tree); });
+}
+
+// Runs `change` on the current tree; the store keeps or commits what it changed.
+LONG changeTree(HKEY key, const std::function<LONG(const OpenKey&, regfile::Tree&, bool&)>& change) {
+  OpenKey open;
+  if (!resolveHandle(key, open)) return ERROR_INVALID_HANDLE;
+  return regstore::change(
+      [&](regfile::Tree& tree, bool& changed) { return change(open, tree, changed); });
 }
 
 // Copies a value's data out under the platform's size rules.
@@ -466,20 +293,7 @@ LONG RegCloseKey(HKEY key) {
 }
 
 LONG RegFlushKey(HKEY key) {
-  return withTree(key, [&](const OpenKey&, regfile::Tree&) -> LONG {
-    std::string path = registryPath();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    // The rename that put the file in place lives in the folder.
-    std::string folder = path.substr(0, path.rfind('/'));
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      ok = ::fsync(dir) == 0 && ok;
-      ::close(dir);
-    }
-    if (!ok) device::detail::setLastProblem(path + ": cannot be flushed: " + std::strerror(errno));
-    return ok ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
-  });
+  OpenKey open;
+  if (!resolveHandle(key, open)) return ERROR_INVALID_HANDLE;
+  return regstore::flush();
 }

@@ -179,14 +179,15 @@ TEST(RegistryFile, WrittenTextReadsBackExactly) {
   }
 }
 
+// A missing file is an empty registry; an empty file is what a cut-off write leaves, and is
+// refused with the other unreadable files below.
 TEST(RegistryFile, MissingFileIsAnEmptyRegistry) {
   TempDevice dev;
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE"), 0, KEY_READ, &key),
             ERROR_FILE_NOT_FOUND);
   writeHostFile(registryFile(dev), "");
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE"), 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE"), 0, KEY_READ, &key), ERROR_BADDB);
 }
 
 TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
@@ -209,6 +210,9 @@ TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
       {"stray line", header + "[HKEY_CURRENT_USER\\x]\nname=1\n", 4},
       {"deletion", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=-\n", 4},
       {"not UTF-8", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xff\"\n", 4},
+      {"empty", "", 1},
+      {"cut inside a line", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=dword:0000", 4},
+      {"cut inside the header", "Windows Registry Ed", 1},
   };
   for (const auto& c : cases) {
     TempDevice dev;
