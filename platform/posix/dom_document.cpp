@@ -114,9 +114,7 @@ void* Document::ownInterface(REFIID riid) {
 
 void Document::detach(Node* node) {
   detached_.insert(node);
-  auto& siblings = node->parent->children;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), node));
-  node->parent = nullptr;
+  detachFromParent(node);
 }
 
 void Document::collect(Node* node) {
@@ -147,10 +145,7 @@ bool Document::replaceContent(const std::string& bytes, bool fromText) {
   std::vector<Node*> topLevel;
   if (!parseXml(this, bytes, fromText, topLevel, problem_)) return false;
   children.reserve(topLevel.size());
-  for (Node* node : topLevel) {
-    node->parent = this;
-    children.push_back(node);
-  }
+  for (Node* node : topLevel) attachLast(this, node);  // room reserved above
   return true;
 }
 
@@ -187,7 +182,7 @@ HRESULT Document::createElement(BSTR tagName, IXMLDOMElement** element) {
 HRESULT Document::getElementsByTagName(BSTR name, IXMLDOMNodeList** list) {
   if (list == nullptr) return E_POINTER;
   *list = nullptr;
-  return guarded([&] { return newSnapshotList(elementsByTagName(this, name), list); });
+  return guarded([&] { return newTagSearch(this, name, list); });
 }
 
 HRESULT Document::load(VARIANT source, VARIANT_BOOL* ok) {

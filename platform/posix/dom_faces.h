@@ -7,6 +7,8 @@
 
 namespace qrvdom {
 
+class TagSearch;
+
 // A COM object of its own, not a node of the tree (a node list, the parse error): it answers
 // for IUnknown and its one interface, and deletes itself when its last reference goes.
 template <typename Interface, const IID& kInterfaceId>
@@ -116,6 +118,12 @@ class Document final : public NodeFace<IXMLDOMDocument> {
   // A detached fragment root that is being placed into a tree.
   void placed(Node* node) { detached_.erase(node); }
 
+  // Searches still walking this document's tree; each is told before the tree changes, so
+  // that it can take the rest of its result from the tree as it was.
+  void watch(TagSearch* search) { searches_.push_back(search); }
+  void unwatch(TagSearch* search);
+  void treeChanging();
+
  protected:
   void* ownInterface(REFIID riid) override;
 
@@ -127,15 +135,16 @@ class Document final : public NodeFace<IXMLDOMDocument> {
   void fail(long code, std::string reason);
 
   std::unordered_set<Node*> detached_;
+  std::vector<TagSearch*> searches_;
   ParseProblem problem_;
 };
 
 // The element face of a node known to be an element.
 inline IXMLDOMElement* asElement(Node* node) { return static_cast<Element*>(node); }
 
-// A search result: the nodes found, each held by one reference for the list's lifetime.
-HRESULT newSnapshotList(std::vector<Node*> nodes, IXMLDOMNodeList** list);
-// Elements below `root` (not itself) named `name` ("*": all), in document order.
-std::vector<Node*> elementsByTagName(const Node* root, const WCHAR* name);
+// The elements below `root` (not itself) named `name` ("*": all), in document order, as the
+// tree was when the list was made. The list finds them as they are asked for; a change of the
+// tree before the list has found them all makes it take the rest first.
+HRESULT newTagSearch(Node* root, const WCHAR* name, IXMLDOMNodeList** list);
 
 }  // namespace qrvdom

@@ -208,10 +208,7 @@ class ChildList final : public ListBase {
     const auto& children = parent_->children;
     std::size_t position = 0;
     if (last_ != nullptr && last_->parent == parent_) {
-      std::size_t at = lastIndex_;
-      if (at >= children.size() || children[at] != last_)
-        at = static_cast<std::size_t>(std::find(children.begin(), children.end(), last_) - children.begin());
-      position = at + 1;
+      position = last_->slot + 1;
     } else if (last_ != nullptr) {
       position = std::min(lastIndex_, children.size());
     }
@@ -236,57 +233,129 @@ class ChildList final : public ListBase {
   std::size_t lastIndex_ = 0;
 };
 
-class SnapshotList final : public ListBase {
+}  // namespace
+
+// Elements by tag name, found as they are asked for. Those found are held by a reference each
+// for the list's lifetime; `cursor_` is the last one, where the walk goes on. The document
+// tells the list before its tree changes, and the list then finds the rest at once, so that
+// it answers as a snapshot of the tree as it was when it was made.
+class TagSearch final : public ListBase {
  public:
-  explicit SnapshotList(std::vector<Node*> nodes) : nodes_(std::move(nodes)) {
-    for (Node* node : nodes_) node->addRef();
+  TagSearch(Node* root, Text name) : root_(root), name_(std::move(name)), all_(name_ == WSTR("*")) {
+    root_->owner()->watch(this);  // may throw, before anything is held
+    root_->addRef();
   }
-  ~SnapshotList() override {
-    for (Node* node : nodes_) node->release();
+  ~TagSearch() override {
+    if (!complete_) root_->owner()->unwatch(this);
+    for (Node* node : found_) node->release();
+    root_->release();
   }
 
   HRESULT get_item(long index, IXMLDOMNode** item) override {
-    return giveNode(index >= 0 && static_cast<std::size_t>(index) < nodes_.size() ? nodes_[index] : nullptr, item);
+    if (item == nullptr) return E_POINTER;
+    return guarded([&] {
+      Node* node = nullptr;
+      if (index >= 0 && findUpTo(static_cast<std::size_t>(index))) node = found_[index];
+      return giveNode(node, item);
+    });
   }
   HRESULT get_length(long* length) override {
     if (length == nullptr) return E_POINTER;
-    *length = static_cast<long>(nodes_.size());
-    return S_OK;
+    return guarded([&] {
+      findAll();
+      *length = static_cast<long>(found_.size());
+      return S_OK;
+    });
   }
   HRESULT nextNode(IXMLDOMNode** next) override {
-    return giveNode(next_ < nodes_.size() ? nodes_[next_++] : nullptr, next);
+    if (next == nullptr) return E_POINTER;
+    return guarded([&] {
+      Node* node = findUpTo(next_) ? found_[next_++] : nullptr;
+      return giveNode(node, next);
+    });
   }
   HRESULT reset() override {
     next_ = 0;
     return S_OK;
   }
 
+  // Finds everything that is left, from the tree as it still is.
+  void findAll() {
+    while (!complete_) findNext();
+  }
+
  private:
-  std::vector<Node*> nodes_;
+  // True when the result has an element at `index`.
+  bool findUpTo(std::size_t index) {
+    while (found_.size() <= index && !complete_) findNext();
+    return index < found_.size();
+  }
+
+  // The node after `node` in document order below the root, or null at the end. The tree has
+  // not changed since `node` was found, or the rest would have been found before the change.
+  Node* following(Node* node) const {
+    if (!node->children.empty()) return node->children.front();
+    while (node != root_) {
+      Node* parent = node->parent;
+      if (node->slot + 1 < parent->children.size()) return parent->children[node->slot + 1];
+      node = parent;
+    }
+    return nullptr;
+  }
+
+  void findNext() {
+    found_.reserve(found_.size() + 1);
+    for (Node* node = following(cursor_ != nullptr ? cursor_ : root_); node != nullptr;
+         node = following(node)) {
+      if (node->kind() == Kind::Element && (all_ || node->name == name_)) {
+        node->addRef();
+        found_.push_back(node);
+        cursor_ = node;
+        return;
+      }
+    }
+    complete_ = true;
+    root_->owner()->unwatch(this);
+  }
+
+  Node* const root_;
+  const Text name_;
+  const bool all_;
+  std::vector<Node*> found_;
+  Node* cursor_ = nullptr;
+  bool complete_ = false;
   std::size_t next_ = 0;
 };
 
-}  // namespace
+void Document::unwatch(TagSearch* search) {
+  searches_.erase(std::find(searches_.begin(), searches_.end(), search));
+}
 
-HRESULT newSnapshotList(std::vector<Node*> nodes, IXMLDOMNodeList** list) {
+void Document::treeChanging() {
+  // A search that has found everything leaves the list, so this ends.
+  while (!searches_.empty()) searches_.back()->findAll();
+}
+
+HRESULT newTagSearch(Node* root, const WCHAR* name, IXMLDOMNodeList** list) {
   if (list == nullptr) return E_POINTER;
-  *list = new SnapshotList(std::move(nodes));
+  *list = new TagSearch(root, orEmpty(name));
   return S_OK;
 }
 
-std::vector<Node*> elementsByTagName(const Node* root, const WCHAR* name) {
-  const Text wanted = orEmpty(name);
-  const bool all = wanted == WSTR("*");
-  std::vector<Node*> found;
-  std::vector<Node*> pending(root->children.rbegin(), root->children.rend());
-  while (!pending.empty()) {
-    Node* node = pending.back();
-    pending.pop_back();
-    if (node->kind() != Kind::Element) continue;
-    if (all || node->name == wanted) found.push_back(node);
-    for (auto child = node->children.rbegin(); child != node->children.rend(); ++child) pending.push_back(*child);
-  }
-  return found;
+void attachLast(Node* parent, Node* child) {
+  parent->owner()->treeChanging();
+  parent->children.push_back(child);
+  child->slot = parent->children.size() - 1;
+  child->parent = parent;
+}
+
+void detachFromParent(Node* child) {
+  child->owner()->treeChanging();
+  auto& siblings = child->parent->children;
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(child->slot));
+  for (std::size_t i = child->slot; i < siblings.size(); ++i) siblings[i]->slot = i;
+  child->parent = nullptr;
+  child->slot = 0;
 }
 
 // ---- IXMLDOMNode -----------------------------------------------------------------------------
@@ -369,11 +438,7 @@ HRESULT NodeFace<I>::get_firstChild(IXMLDOMNode** out) {
 template <typename I>
 HRESULT NodeFace<I>::get_nextSibling(IXMLDOMNode** out) {
   Node* next = nullptr;
-  if (parent != nullptr) {
-    auto& siblings = parent->children;
-    auto at = std::find(siblings.begin(), siblings.end(), static_cast<Node*>(this));
-    if (at != siblings.end() && at + 1 != siblings.end()) next = *(at + 1);
-  }
+  if (parent != nullptr && slot + 1 < parent->children.size()) next = parent->children[slot + 1];
   return giveNode(next, out);
 }
 
@@ -403,13 +468,11 @@ HRESULT NodeFace<I>::appendChild(IXMLDOMNode* newChild, IXMLDOMNode** outNewChil
     Node* oldParent = child->parent;
     Node* oldTop = oldParent != nullptr ? topOf(oldParent) : nullptr;
     if (oldParent != nullptr) {
-      auto& siblings = oldParent->children;
-      siblings.erase(std::find(siblings.begin(), siblings.end(), child));
+      detachFromParent(child);
     } else {
       owner()->placed(child);
     }
-    child->parent = this;
-    children.push_back(child);
+    attachLast(this, child);  // cannot throw: the room was reserved above
     // What the move left behind may now be an unreferenced fragment.
     if (oldTop != nullptr && oldTop != topOf(this)) owner()->collect(oldTop);
     if (outNewChild != nullptr) {
@@ -474,10 +537,7 @@ HRESULT NodeFace<I>::put_text(BSTR text) {
           delete textNode;
           throw;
         }
-        if (textNode != nullptr) {
-          textNode->parent = this;
-          children.push_back(textNode);
-        }
+        if (textNode != nullptr) attachLast(this, textNode);  // room reserved above
         return S_OK;
       }
       case Kind::Text:
@@ -574,7 +634,7 @@ HRESULT Element::removeAttribute(BSTR attributeName) {
 HRESULT Element::getElementsByTagName(BSTR tagName, IXMLDOMNodeList** list) {
   if (list == nullptr) return E_POINTER;
   *list = nullptr;
-  return guarded([&] { return newSnapshotList(elementsByTagName(this, tagName), list); });
+  return guarded([&] { return newTagSearch(this, tagName, list); });
 }
 
 }  // namespace qrvdom

@@ -49,14 +49,23 @@ class Node {
   std::vector<Attribute> attributes;
 
   Node* parent = nullptr;
-  // Owned: a node is deleted with its parent.
+  // Owned: a node is deleted with its parent. Changed only through attachLast and
+  // detachFromParent, which keep each child's slot.
   std::vector<Node*> children;
+  // The node's position in its parent's children, so that its siblings are found at once.
+  std::size_t slot = 0;
 
  private:
   const Kind kind_;
   Document* const owner_;
   ULONG refs_ = 0;
 };
+
+// Makes `child` (which has no parent) the last child of `parent`. Throws std::bad_alloc, with
+// nothing changed, when the children cannot grow.
+void attachLast(Node* parent, Node* child);
+// Takes `child` out of its parent's children; the siblings after it move up one place.
+void detachFromParent(Node* child);
 
 // The node behind a COM pointer handed back to the DOM, or null when it is none of ours.
 Node* nodeOf(IUnknown* object);

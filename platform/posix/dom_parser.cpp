@@ -94,8 +94,7 @@ struct Builder {
     if (open.empty()) {
       topLevel.push_back(node);
     } else {
-      open.back()->children.push_back(node);
-      node->parent = open.back();
+      attachLast(open.back(), node);
     }
     held.release();
   }

@@ -201,6 +201,57 @@ TEST(DomLifetime, RemovedNodeStaysUsableAfterEverythingElseIsReleased) {
   EXPECT_EQ(xmlOf(removed.get()), u"<B X=\"1\" Y=\"2\"><C>deep</C><D/></B>");
 }
 
+// A list answers for the tree as it was when it was made, also when the tree changes before
+// the list has been read: a node added later is not in it, a node removed later still is.
+TEST(DomSearch, ResultIsTheTreeAsItWasWhenTheListWasMade) {
+  auto document = documentFrom(kReport);
+  auto root = rootOf(document.get());
+  Bstr error(u"ERROR");
+  ComRef<IXMLDOMNodeList> before;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), before.out()), S_OK);
+  ComRef<IXMLDOMNode> first;
+  ASSERT_EQ(before->nextNode(first.out()), S_OK);  // read in part before the change
+  auto added = createElement(document.get(), u"ERROR");
+  Bstr text(u"added");
+  ASSERT_EQ(added->put_text(text.get()), S_OK);
+  ASSERT_EQ(root->appendChild(added.get(), nullptr), S_OK);
+  ComRef<IXMLDOMNodeList> after;
+  ASSERT_EQ(document->getElementsByTagName(error.get(), after.out()), S_OK);
+  ASSERT_EQ(root->removeChild(added.get(), nullptr), S_OK);
+  before->reset();
+  EXPECT_EQ(textsOf(before.get()), (std::vector<std::u16string>{u"first", u"nested", u"last"}));
+  EXPECT_EQ(textsOf(after.get()),
+            (std::vector<std::u16string>{u"first", u"nested", u"last", u"added"}));
+}
+
+// Siblings are right after children are removed from the middle and added at the end.
+TEST(DomTree, SiblingsFollowRemovalsAndAppends) {
+  auto document = documentFrom(u"<A><B/><C/><D/><E/></A>");
+  auto root = rootOf(document.get());
+  auto siblingNames = [&] {
+    std::u16string names;
+    ComRef<IXMLDOMNode> node;
+    root->get_firstChild(node.out());
+    while (node) {
+      names += xmlOf(node.get());
+      ComRef<IXMLDOMNode> next;
+      node->get_nextSibling(next.out());
+      node = std::move(next);
+    }
+    return names;
+  };
+  ComRef<IXMLDOMNode> b, c;
+  root->get_firstChild(b.out());
+  b->get_nextSibling(c.out());
+  ASSERT_EQ(root->removeChild(c.get(), nullptr), S_OK);
+  EXPECT_EQ(siblingNames(), u"<B/><D/><E/>");
+  ComRef<IXMLDOMNode> none;
+  EXPECT_EQ(c->get_nextSibling(none.out()), S_FALSE);
+  ASSERT_EQ(root->appendChild(c.get(), nullptr), S_OK);
+  ASSERT_EQ(root->appendChild(b.get(), nullptr), S_OK);
+  EXPECT_EQ(siblingNames(), u"<D/><E/><C/><B/>");
+}
+
 TEST(DomLifetime, ADescendantKeepsItsDetachedAncestorsAlive) {
   ComRef<IXMLDOMNode> c;
   {
