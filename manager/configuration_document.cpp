@@ -19,6 +19,12 @@ const Component* registeredById(const std::vector<Component>& registered, const 
   return nullptr;
 }
 
+bool isComponent(IXMLDOMElement* element) {
+  Text type;
+  return readAttribute(element, WSTR("TYPE"), type) &&
+         textCompareNoCase(type.c_str(), WSTR("COMPONENT")) == 0;
+}
+
 void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& registered,
                        std::vector<Component>& found, int depth) {
   if (depth >= kXmlMaxDepth) return;
@@ -33,7 +39,8 @@ void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& regist
     }
     if (component != nullptr) {
       if (registeredById(found, id) == nullptr) found.push_back(*component);
-    } else if (element) {
+    } else if (element && !isComponent(element.get())) {
+      // What lies inside another component is that component's own.
       collectComponents(child.get(), registered, found, depth + 1);
     }
     ComRef<IXMLDOMNode> next;

@@ -43,6 +43,10 @@ TEST(ManagerApply, ReportsWhatIsWrongWithTheFile) {
       {"no registered component",
        "<PARAM TYPE=\"CONFIGURATION\"><PARAM id=\"61000\"/></PARAM>",
        "'\\Temp\\a.cfg' holds no registered component", ""},
+      {"registered component inside an unregistered one",
+       "<PARAM TYPE=\"CONFIGURATION\"><PARAM TYPE=\"Component\" id=\"61000\">"
+       "<PARAM TYPE=\"COMPONENT\" id=\"70000\"/></PARAM></PARAM>",
+       "'\\Temp\\a.cfg' holds no registered component", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,6 +28,28 @@ TEST(Files, CopyReplacesUnlessAskedNotTo) {
     ++entries;
   }
   EXPECT_EQ(entries, 2u);
+}
+
+// A copy onto a file that already holds the same bytes writes nothing: the file stays the
+// same file. Any other copy puts a new file in place.
+TEST(Files, CopyOntoTheSameBytesWritesNothing) {
+  TempDevice dev;
+  const std::string plugin(200000, 'p');
+  std::filesystem::create_directories(dev.file("Windows"));
+  dev.writeFile("QRVConfig.dll", plugin);
+  ASSERT_TRUE(CopyFileW(WSTR("\\QRVConfig.dll"), WSTR("\\Windows\\QRVConfig.dll"), FALSE));
+  auto inode = [&] {
+    struct stat st {};
+    ::stat(dev.file("Windows/QRVConfig.dll").c_str(), &st);
+    return st.st_ino;
+  };
+  const auto installed = inode();
+  ASSERT_TRUE(CopyFileW(WSTR("\\QRVConfig.dll"), WSTR("\\Windows\\QRVConfig.dll"), FALSE));
+  EXPECT_EQ(inode(), installed);
+  dev.writeFile("QRVConfig.dll", plugin.substr(1) + "q");  // same size, other bytes
+  ASSERT_TRUE(CopyFileW(WSTR("\\QRVConfig.dll"), WSTR("\\Windows\\QRVConfig.dll"), FALSE));
+  EXPECT_NE(inode(), installed);
+  EXPECT_EQ(dev.readFile("Windows/QRVConfig.dll"), plugin.substr(1) + "q");
 }
 
 TEST(Files, CopyRefusesAFileOntoItself) {
