@@ -36,44 +36,56 @@ struct Sink {
   }
 };
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
+// Writes one code point as UTF-8 at `out`; returns the end of what it wrote.
+char* putUtf8(char* out, std::uint32_t cp) {
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
+    *out++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return out;
 }
 
 // Converts; returns false at the first unpaired surrogate when strict, else replaces it.
+// Each code unit gives at most three bytes (a pair gives four for its two units).
 bool convertToUtf8(const WCHAR* s, std::size_t length, std::string& out, bool strict) {
-  out.clear();
-  out.reserve(length);
+  out.resize(length * 3);
+  char* const start = &out[0];
+  char* at = start;
   for (std::size_t i = 0; i < length; ++i) {
     std::uint32_t c = static_cast<std::uint16_t>(s[i]);
+    if (c < 0x80) {
+      *at++ = static_cast<char>(c);
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length) {
       std::uint32_t low = static_cast<std::uint16_t>(s[i + 1]);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        at = putUtf8(at, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         ++i;
         continue;
       }
     }
     if (c >= 0xD800 && c <= 0xDFFF) {
-      if (strict) return false;
+      if (strict) {
+        out.clear();
+        return false;
+      }
       c = 0xFFFD;
     }
-    appendUtf8(out, c);
+    at = putUtf8(at, c);
   }
+  out.resize(static_cast<std::size_t>(at - start));
   return true;
 }
 
@@ -216,18 +228,22 @@ bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out) {
 }
 
 Text textFromUtf8(const std::string& s) {
-  Text out;
-  out.reserve(s.size());
+  // Each byte gives at most one code unit (four bytes give a pair).
+  Text out(s.size(), 0);
+  WCHAR* const start = out.empty() ? nullptr : &out[0];
+  WCHAR* at = start;
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   std::size_t n = s.size(), i = 0;
   while (i < n) {
     unsigned char b = p[i];
+    if (b < 0x80) {
+      *at++ = static_cast<WCHAR>(b);
+      ++i;
+      continue;
+    }
     std::uint32_t cp;
     std::size_t extra;
-    if (b < 0x80) {
-      cp = b;
-      extra = 0;
-    } else if (b >= 0xC2 && b <= 0xDF) {
+    if (b >= 0xC2 && b <= 0xDF) {
       cp = b & 0x1F;
       extra = 1;
     } else if (b >= 0xE0 && b <= 0xEF) {
@@ -237,11 +253,11 @@ Text textFromUtf8(const std::string& s) {
       cp = b & 0x07;
       extra = 3;
     } else {
-      out += static_cast<WCHAR>(0xFFFD);
+      *at++ = static_cast<WCHAR>(0xFFFD);
       ++i;
       continue;
     }
-    bool ok = i + extra < n || extra == 0;
+    bool ok = i + extra < n;
     for (std::size_t k = 1; ok && k <= extra; ++k) {
       unsigned char c = p[i + k];
       if ((c & 0xC0) != 0x80) ok = false;
@@ -253,18 +269,19 @@ Text textFromUtf8(const std::string& s) {
       ok = false;
     }
     if (!ok) {
-      out += static_cast<WCHAR>(0xFFFD);
+      *at++ = static_cast<WCHAR>(0xFFFD);
       ++i;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<WCHAR>(0xD800 + (cp >> 10));
-      out += static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
+      *at++ = static_cast<WCHAR>(0xD800 + (cp >> 10));
+      *at++ = static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<WCHAR>(cp);
+      *at++ = static_cast<WCHAR>(cp);
     }
     i += extra + 1;
   }
+  out.resize(static_cast<std::size_t>(at - start));
   return out;
 }

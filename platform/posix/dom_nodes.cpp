@@ -304,7 +304,7 @@ class TagSearch final : public ListBase {
   }
 
   void findNext() {
-    found_.reserve(found_.size() + 1);
+    reserveOneMore(found_);
     for (Node* node = following(cursor_ != nullptr ? cursor_ : root_); node != nullptr;
          node = following(node)) {
       if (node->kind() == Kind::Element && (all_ || node->name == name_)) {
@@ -340,6 +340,11 @@ HRESULT newTagSearch(Node* root, const WCHAR* name, IXMLDOMNodeList** list) {
   if (list == nullptr) return E_POINTER;
   *list = new TagSearch(root, orEmpty(name));
   return S_OK;
+}
+
+void reserveOneMore(std::vector<Node*>& nodes) {
+  if (nodes.size() < nodes.capacity()) return;
+  nodes.reserve(std::max<std::size_t>(8, nodes.size() + nodes.size() / 2));
 }
 
 void attachLast(Node* parent, Node* child) {
@@ -462,7 +467,7 @@ HRESULT NodeFace<I>::appendChild(IXMLDOMNode* newChild, IXMLDOMNode** outNewChil
   if (!mayHold(this, child) || isAncestorOrSelf(child, this)) return E_FAIL;
   if (elementDepth(this) + subtreeHeight(child) > kXmlMaxDepth) return E_FAIL;
   return guarded([&] {
-    children.reserve(children.size() + 1);
+    reserveOneMore(children);
     // Hold the child while it moves, so that no collection can take it in between.
     child->addRef();
     Node* oldParent = child->parent;
@@ -527,7 +532,7 @@ HRESULT NodeFace<I>::put_text(BSTR text) {
       case Kind::Element: {
         Node* textNode = content.empty() ? nullptr : newLeaf(owner(), Kind::Text, Text(), content);
         try {
-          children.reserve(children.size() + 1);
+          reserveOneMore(children);
           while (!children.empty()) {
             Node* old = children.back();
             owner()->detach(old);

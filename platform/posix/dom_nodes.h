@@ -61,6 +61,9 @@ class Node {
   ULONG refs_ = 0;
 };
 
+// Makes room for one more node, growing the vector by half again when it is full (an exact
+// reserve would copy the whole vector on every append). Throws std::bad_alloc.
+void reserveOneMore(std::vector<Node*>& nodes);
 // Makes `child` (which has no parent) the last child of `parent`. Throws std::bad_alloc, with
 // nothing changed, when the children cannot grow.
 void attachLast(Node* parent, Node* child);
