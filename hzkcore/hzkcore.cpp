@@ -183,9 +183,13 @@ std::int32_t SetHotkeys(const HotkeyEntry* entries, std::int32_t count) {
   return writeHotkeys(stored) ? 1 : 0;
 }
 
+// A password longer than GetPassword can give back is refused, and the stored one stays: a
+// password read back cut would be another password.
 std::int32_t SetPassword(const WCHAR* password) {
   journal(call("SetPassword"));
-  return writePassword(password ? Text(password) : Text()) ? 1 : 0;
+  Text text = password ? Text(password) : Text();
+  if (text.size() >= kPasswordCapacity) return 0;
+  return writePassword(text) ? 1 : 0;
 }
 
 std::int32_t WriteErrorPageTable(const ErrorPageTable* table) {

@@ -7,6 +7,14 @@ namespace {
 
 const WCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
 
+bool isHighSurrogate(WCHAR c) {
+  return static_cast<std::uint16_t>(c) >= 0xD800 && static_cast<std::uint16_t>(c) <= 0xDBFF;
+}
+
+bool isLowSurrogate(WCHAR c) {
+  return static_cast<std::uint16_t>(c) >= 0xDC00 && static_cast<std::uint16_t>(c) <= 0xDFFF;
+}
+
 // Appends units to a bounded buffer; remembers when something did not fit.
 struct Sink {
   WCHAR* dst;
@@ -14,11 +22,14 @@ struct Sink {
   std::size_t length = 0;
   bool cut = false;
 
+  // Once something did not fit nothing more is written, and a high half left last goes too.
   void put(WCHAR c) {
+    if (cut) return;
     if (length + 1 < capacity) {
       dst[length++] = c;
     } else {
       cut = true;
+      if (length > 0 && isHighSurrogate(dst[length - 1])) --length;
     }
   }
   void puts(const WCHAR* s) {
@@ -117,6 +128,9 @@ bool textCopyN(WCHAR* dst, std::size_t capacity, const WCHAR* src, std::size_t c
       }
       dst[n] = src[n];
     }
+    // Cut by the capacity or the count (src is not read past either) right after a high half:
+    // that half is left out too.
+    if ((!fitted || n == count) && n > 0 && isHighSurrogate(dst[n - 1])) --n;
   }
   dst[n] = 0;
   return fitted;
@@ -132,6 +146,21 @@ bool textAppend(WCHAR* dst, std::size_t capacity, const WCHAR* src) {
   while (used < capacity && dst[used]) ++used;
   if (used >= capacity) return false;
   return textCopy(dst + used, capacity - used, src);
+}
+
+std::size_t textFindNonXml(const WCHAR* s, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint16_t c = static_cast<std::uint16_t>(s[i]);
+    if (isHighSurrogate(s[i])) {
+      if (i + 1 >= length || !isLowSurrogate(s[i + 1])) return i;
+      ++i;
+      continue;
+    }
+    const bool carried = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                         (c >= 0xE000 && c <= 0xFFFD);
+    if (!carried) return i;
+  }
+  return length;
 }
 
 int textCompare(const WCHAR* a, const WCHAR* b) {

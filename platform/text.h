@@ -24,6 +24,10 @@ typedef std::basic_string<WCHAR> Text;
 // Number of code units before the terminator; 0 for a null pointer.
 std::size_t textLength(const WCHAR* s);
 
+// Every bounded operation below cuts a text so that it never ends in the high half of a
+// surrogate pair: that half goes with the low half that did not fit, and valid UTF-16 stays
+// valid.
+
 // Copies src into dst of `capacity` units, cutting it to fit; dst is always terminated when
 // capacity > 0. Returns true when the whole text fitted.
 bool textCopy(WCHAR* dst, std::size_t capacity, const WCHAR* src);
@@ -35,6 +39,11 @@ bool textCopyN(WCHAR* dst, std::size_t capacity, const WCHAR* src, std::size_t c
 // the whole text fitted. A dst without a terminator inside its capacity is left unchanged and
 // gives false.
 bool textAppend(WCHAR* dst, std::size_t capacity, const WCHAR* src);
+
+// The position of the first unit of s[0..length) that an XML document cannot carry (a control
+// character other than tab, line feed and carriage return, U+FFFE, U+FFFF, or half of a
+// surrogate pair without its other half); length when every character can be carried.
+std::size_t textFindNonXml(const WCHAR* s, std::size_t length);
 
 // Ordinal comparison by code unit: negative, zero or positive. Null sorts as "".
 int textCompare(const WCHAR* a, const WCHAR* b);

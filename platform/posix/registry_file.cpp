@@ -169,12 +169,21 @@ class Parser {
         return fail(lineNumber, "expected a [key] or a \"name\"=value line");
       }
       if (!current) return fail(lineNumber, "a value before the first [key]");
-      // Hex lists may continue over several lines, each but the last ending in a backslash.
-      while (!line.empty() && line.back() == '\\' && isHexValue(line) && i + 1 < lines_.size()) {
+      // Hex lists may continue over several lines, each but the last ending in a backslash;
+      // a backslash at the end of any other value is its own text (or a mistake readValue
+      // reports), never a join. Each joined line is checked as every line is.
+      const bool hex = isHexValue(line, at);
+      while (hex && !line.empty() && line.back() == '\\' && i + 1 < lines_.size()) {
         line.pop_back();
         ++i;
+        const int continued = static_cast<int>(i) + 1;
+        if (!validUtf8(lines_[i])) return fail(continued, "the text is not UTF-8");
         std::string next = trimRight(lines_[i]);
-        line += next.substr(skipBlanks(next, 0));
+        const std::size_t from = skipBlanks(next, 0);
+        if (from == next.size() || hexDigit(next[from]) < 0) {
+          return fail(continued, "a hex list continued by a line without hex bytes");
+        }
+        line += next.substr(from);
       }
       if (!readValue(line, at, lineNumber, *current)) return false;
     }
@@ -199,9 +208,18 @@ class Parser {
     return false;
   }
 
-  static bool isHexValue(const std::string& line) {
-    std::size_t eq = line.rfind('=');
-    return eq != std::string::npos && startsWithNoCase(line, skipBlanks(line, eq + 1), "hex");
+  // Whether the value line whose name starts at `at` holds hex data: the '=' that counts is
+  // the one after the name, never one inside a quoted name or text.
+  static bool isHexValue(const std::string& line, std::size_t at) {
+    if (line[at] == '@') {
+      ++at;
+    } else {
+      std::string name;
+      if (!readQuoted(line, at, name)) return false;
+    }
+    at = skipBlanks(line, at);
+    return at < line.size() && line[at] == '=' &&
+           startsWithNoCase(line, skipBlanks(line, at + 1), "hex");
   }
 
   bool readSection(const std::string& line, std::size_t at, int lineNumber, Key*& current) {

@@ -30,13 +30,15 @@ int hexValue(WCHAR c) {
 struct StringMarks {
   bool binHex;
   bool scrambled;
+  bool password;  // PWD1 or PWD2: the text is a secret that no message may show
 };
 
 StringMarks stringMarks(IXMLDOMElement* element) {
   AttributeText stringType(element, WSTR("STRINGTYPE"));
   AttributeText mimeType(element, WSTR("MIMETYPE"));
   bool scrambled = stringType.equals(WSTR("PWD2"));
-  return {scrambled || mimeType.equals(WSTR("binHex")), scrambled};
+  return {scrambled || mimeType.equals(WSTR("binHex")), scrambled,
+          scrambled || stringType.equals(WSTR("PWD1"))};
 }
 
 bool beginsWithZero(const WCHAR* text) { return text && text[0] == '0'; }
@@ -64,8 +66,13 @@ void ConfigNode::setValueString(const WCHAR* text) {
   for (std::size_t i = 0; i < plain.size(); ++i) {
     WCHAR c = plain[i];
     if (c > 0xFF) {
-      reportError(WSTR("'%s': Failed to convert wide-character string '%s' to ASCII for binHex encoding"),
-                  getName(), plain.c_str());
+      if (marks.password) {
+        reportError(WSTR("'%s': Failed to convert wide-character string to ASCII for binHex encoding"),
+                    getName());
+      } else {
+        reportError(WSTR("'%s': Failed to convert wide-character string '%s' to ASCII for binHex encoding"),
+                    getName(), plain.c_str());
+      }
       throw CVCException(WSTR("Failed wide-character conversion"));
     }
     if (marks.scrambled) c = static_cast<WCHAR>(c ^ scrambleMask(i));

@@ -2,20 +2,32 @@
 // writes the field into the node, Apply reads the node into the field.
 #pragma once
 
+#include "plugin/entry/cvc_exception.h"
 #include "plugin/node/config_node.h"
 #include "plugin/schema/schema.h"
 
 #include <cstddef>
 #include <cstdint>
 
-// A text field; Apply copies at most what the field holds with its terminator.
+// A text field; Apply copies at most what the field holds with its terminator. A text with a
+// character that no document can carry (a binHex value may decode to a control character) is
+// not stored, since no export could show it again: the field keeps its value.
 template <std::size_t N>
 void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
   if (direction == Save) {
     node->setValueString(field);
-  } else {
-    textCopy(field, N, node->getString());
+    return;
   }
+  const WCHAR* text = node->getString();
+  const std::size_t length = textLength(text);
+  const std::size_t position = textFindNonXml(text, length);
+  if (position != length) {
+    throw CVCException(WSTR("'%s' holds a character that XML cannot carry (code %u at position ")
+                           WSTR("%u) and is not stored; the field keeps its value"),
+                       node->getName(), static_cast<std::uint32_t>(text[position]),
+                       static_cast<std::uint32_t>(position));
+  }
+  textCopy(field, N, text);
 }
 
 // A number written in signed decimal.

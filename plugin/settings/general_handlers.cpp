@@ -2,6 +2,7 @@
 // straight to the settings library, the selector switch and the error pages in the store.
 #include "plugin/settings/handlers.h"
 
+#include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
 #include "plugin/node/config_node.h"
 #include "plugin/settings/field_moves.h"
@@ -81,6 +82,28 @@ bool moveSwitch(const NumberedSwitch (&table)[N], std::int32_t id, ConfigNode* n
   return false;
 }
 
+// A password is stored only when the device can give it back whole and an export can encode
+// it: a cut one would be another password, and one that no export carries could never be
+// moved to another device. Refused, the device keeps the password it has. The messages never
+// hold the password's text.
+void applyPassword(ConfigNode* node) {
+  const WCHAR* password = node->getString();
+  const std::size_t length = textLength(password);
+  if (length >= kPasswordCapacity) {
+    throw CVCException(WSTR("'%s' is longer than %u characters and is not stored; ")
+                           WSTR("the device keeps its password"),
+                       node->getName(), static_cast<std::uint32_t>(kPasswordCapacity - 1));
+  }
+  for (std::size_t i = 0; i < length; ++i) {
+    if (password[i] > 0xFF) {
+      throw CVCException(WSTR("'%s' holds a character above U+00FF, which a document cannot ")
+                             WSTR("encode, and is not stored; the device keeps its password"),
+                         node->getName());
+    }
+  }
+  SetPassword(password);
+}
+
 void movePassword(ConfigNode* node, Direction direction) {
   if (direction == Save) {
     WCHAR buffer[kPasswordCapacity] = {0};
@@ -88,7 +111,7 @@ void movePassword(ConfigNode* node, Direction direction) {
     buffer[kPasswordCapacity - 1] = 0;
     node->setValueString(buffer);
   } else {
-    SetPassword(node->getString());
+    applyPassword(node);
   }
 }
 

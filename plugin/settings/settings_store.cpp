@@ -68,14 +68,17 @@ void loadApplications() {
   for (AppEntry& a : store.applications) terminate(a);
 }
 
+std::uint32_t builtInKeyCode(int i) { return DefaultHotkeys[i].code & ~kAltBit; }
+std::uint32_t builtInModifiers(int i) { return (DefaultHotkeys[i].code & kAltBit) ? 1 : 0; }
+
 // The built-in hotkeys F1 to F10 in slots 0 to 9.
 void placeBuiltInHotkeys() {
   std::memset(store.hotkeys, 0, sizeof(store.hotkeys));
   for (int i = 0; i < kBuiltInHotkeyCount; ++i) {
     HotkeyEntry& slot = store.hotkeys[i];
     slot.index = i;
-    slot.keyCode = DefaultHotkeys[i].code & ~kAltBit;
-    slot.modifiers = (DefaultHotkeys[i].code & kAltBit) ? 1 : 0;
+    slot.keyCode = builtInKeyCode(i);
+    slot.modifiers = builtInModifiers(i);
     slot.action = kNoAction;
     slot.data = DefaultHotkeys[i].data;
   }
@@ -178,6 +181,13 @@ const KeyTableRow DefaultHotkeys[kBuiltInHotkeyCount] = {
     {WSTR("F1"), 179, 1}, {WSTR("F2"), 180, 1}, {WSTR("F3"), 181, 1}, {WSTR("F4"), 182, 1},
     {WSTR("F5"), 183, 1}, {WSTR("F6"), 184, 1}, {WSTR("F7"), 185, 1}, {WSTR("F8"), 186, 1},
     {WSTR("F9"), 187, 1}, {WSTR("F10"), 188, 1}};
+
+bool IsBuiltInHotkey(std::uint32_t keyCode, std::uint32_t modifiers) {
+  for (int i = 0; i < kBuiltInHotkeyCount; ++i) {
+    if (builtInKeyCode(i) == keyCode && builtInModifiers(i) == modifiers) return true;
+  }
+  return false;
+}
 
 SettingsStore& settingsStore() { return store; }
 

@@ -20,6 +20,10 @@ struct KeyTableRow {
 // Hotkeys F1 to F10 that every device has (data 1).
 extern const KeyTableRow DefaultHotkeys[kBuiltInHotkeyCount];
 
+// Whether the combination is one of the built-in hotkeys, which a load merges every stored
+// hotkey of the same combination into.
+bool IsBuiltInHotkey(std::uint32_t keyCode, std::uint32_t modifiers);
+
 struct SettingsStore {
   std::int32_t selectorEnabled;
   HotkeyEntry protectedHotkey;

@@ -232,6 +232,31 @@ TEST_F(HzkcoreTest, CountsAreBoundedAndFieldsTerminated) {
   EXPECT_EQ(untouched[0], 'z');
 }
 
+// What SetPassword stores, GetPassword gives back whole: a longer password is refused and the
+// stored one stays.
+TEST_F(HzkcoreTest, APasswordGetPasswordCouldNotGiveBackIsRefused) {
+  struct Case {
+    const char* name;
+    Text password;
+    std::int32_t result;
+    Text stored;
+  };
+  const Text longest(259, 'p');
+  const Case cases[] = {
+      {"259 units", longest, 1, longest},
+      {"260 units", longest + WSTR("q"), 0, T("keep")},
+      {"a pair at the end", Text(257, 'p') + WSTR("\U0001F600"), 1, Text(257, 'p') + WSTR("\U0001F600")},
+      {"a pair past the end", Text(258, 'p') + WSTR("\U0001F600"), 0, T("keep")},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(writePassword(T("keep")));
+    EXPECT_EQ(SetPassword(c.password.c_str()), c.result) << c.name;
+    WCHAR buffer[kPasswordCapacity];
+    GetPassword(buffer, static_cast<std::int32_t>(kPasswordCapacity));
+    EXPECT_EQ(Text(buffer), c.stored) << c.name;
+  }
+}
+
 TEST_F(HzkcoreTest, UnreadableRegistryIsAnErrorNotAReset) {
   ASSERT_TRUE(writePassword(T("keep")));
   std::string path = device::statePath("registry.reg");

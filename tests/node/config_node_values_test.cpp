@@ -69,15 +69,31 @@ TEST_F(NodeTest, ScrambledValuesRoundTripPastTheMaskPeriod) {
   EXPECT_NE(stored.substr(0, 2), stored.substr(2, 2));
 }
 
+// The error names the node, and shows the text only when it is no password (PWD1 or PWD2).
 TEST_F(NodeTest, BinHexEncodingRefusesWideCharacters) {
-  load("<PARAM NAME='Pwd' TYPE='STRING' STRINGTYPE='PWD2' VALUE='old'/>");
-  EXPECT_EQ(thrownMessage([&] { root_.setValueString(WSTR("ab\u0100")); }),
-            "Failed wide-character conversion");
-  EXPECT_EQ(attr(root_, WSTR("VALUE")), "old");
-  EXPECT_EQ(attr(root_, WSTR("MIMETYPE")), "binHex");
-  EXPECT_EQ(errors(), std::vector<std::string>{
-                          "'Pwd': Failed to convert wide-character string 'ab\xC4\x80' to ASCII "
-                          "for binHex encoding"});
+  struct Case {
+    const char* element;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"<PARAM NAME='Pwd' TYPE='STRING' STRINGTYPE='PWD2' VALUE='old'/>",
+       "'Pwd': Failed to convert wide-character string to ASCII for binHex encoding"},
+      {"<PARAM NAME='Pwd' TYPE='STRING' MIMETYPE='binHex' STRINGTYPE='PWD1' VALUE='old'/>",
+       "'Pwd': Failed to convert wide-character string to ASCII for binHex encoding"},
+      {"<PARAM NAME='Page' TYPE='STRING' MIMETYPE='binHex' VALUE='old'/>",
+       "'Page': Failed to convert wide-character string 'ab\xC4\x80' to ASCII for binHex "
+       "encoding"},
+  };
+  for (const Case& c : cases) {
+    report_.load("<REPORT><ERRORS/><WARNINGS/></REPORT>");
+    load(c.element);
+    EXPECT_EQ(thrownMessage([&] { root_.setValueString(WSTR("ab\u0100")); }),
+              "Failed wide-character conversion")
+        << c.element;
+    EXPECT_EQ(attr(root_, WSTR("VALUE")), "old") << c.element;
+    EXPECT_EQ(attr(root_, WSTR("MIMETYPE")), "binHex") << c.element;
+    EXPECT_EQ(errors(), std::vector<std::string>{c.error}) << c.element;
+  }
 }
 
 TEST_F(NodeTest, BinHexDecoding) {

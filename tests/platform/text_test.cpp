@@ -28,6 +28,70 @@ TEST(Text, AppendStaysWithinCapacity) {
   EXPECT_EQ(full[1], 'b');
 }
 
+// A cut never leaves the high half of a surrogate pair at the end; a pair that fits whole, and
+// a lone half the source already ends with, are copied as they are.
+TEST(Text, CutsNeverSplitASurrogatePair) {
+  const WCHAR pair[] = {'a', 'b', 0xD83D, 0xDE00, 'c', 0};  // ab, U+1F600, c
+  struct Case {
+    const char* name;
+    std::size_t capacity, count;
+    Text expected;
+    bool fitted;
+  };
+  const std::size_t all = static_cast<std::size_t>(-1);
+  const Case cases[] = {
+      {"cut between the halves", 4, all, Text{'a', 'b'}, false},
+      {"cut after the pair", 5, all, Text{'a', 'b', 0xD83D, 0xDE00}, false},
+      {"cut before the pair", 3, all, Text{'a', 'b'}, false},
+      {"whole text", 6, all, Text(pair), true},
+      {"count ends between the halves", 16, 3, Text{'a', 'b'}, true},
+      {"count ends after the pair", 16, 4, Text{'a', 'b', 0xD83D, 0xDE00}, true},
+  };
+  for (const Case& c : cases) {
+    WCHAR buf[16];
+    for (auto& u : buf) u = '#';
+    EXPECT_EQ(textCopyN(buf, c.capacity, pair, c.count), c.fitted) << c.name;
+    EXPECT_EQ(T(buf), c.expected) << c.name;
+  }
+  const WCHAR loneAtEnd[] = {'a', 0xD83D, 0};
+  WCHAR buf[8];
+  EXPECT_TRUE(textCopy(buf, 8, loneAtEnd));
+  EXPECT_EQ(T(buf), T(loneAtEnd));
+
+  WCHAR appended[5] = WSTR("xy");
+  EXPECT_FALSE(textAppend(appended, 5, pair + 1));  // b, U+1F600, c into two free units
+  EXPECT_EQ(T(appended), (Text{'x', 'y', 'b'}));
+
+  WCHAR formatted[4];
+  EXPECT_EQ(textFormat(formatted, 4, WSTR("%s"), pair), -1);
+  EXPECT_EQ(T(formatted), (Text{'a', 'b'}));
+  EXPECT_EQ(textFormat(formatted, 4, WSTR("%c%c%c%s"), 'a', 'b', 0xD83D, WSTR("z")), -1);
+  EXPECT_EQ(T(formatted), (Text{'a', 'b'}));
+}
+
+TEST(Text, FindsTheFirstCharacterXmlCannotCarry) {
+  struct Case {
+    const char* name;
+    Text text;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {"plain text with tab, line feed and return", Text{'a', 0x9, 0xA, 0xD, 0xE9, 0xFFFD}, 6},
+      {"a pair", Text{'a', 0xD83D, 0xDE00}, 3},
+      {"a control character", Text{'A', 0x1}, 1},
+      {"NUL", Text{'A', 0, 'B'}, 1},
+      {"U+FFFE", Text{0xFFFE}, 0},
+      {"U+FFFF", Text{'x', 0xFFFF}, 1},
+      {"a lone high half at the end", Text{'a', 'b', 0xD800}, 2},
+      {"a high half before no low half", Text{0xD800, 'b'}, 0},
+      {"a lone low half", Text{'a', 0xDC00}, 1},
+      {"empty", Text(), 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(textFindNonXml(c.text.data(), c.text.size()), c.expected) << c.name;
+  }
+}
+
 TEST(Text, CompareIgnoringCase) {
   EXPECT_EQ(textCompareNoCase(WSTR("/IMPORT"), WSTR("/import")), 0);
   EXPECT_EQ(textCompareNoCase(WSTR("\u00C9t\u00E9"), WSTR("\u00E9T\u00C9")), 0);

@@ -150,6 +150,38 @@ TEST(RegistryFile, HandEditedFileParses) {
   RegCloseKey(middle);
 }
 
+// The '=' of a value line is the one after its name: an '=' inside a quoted name or text,
+// followed by "hex", makes nothing a hex list, and a backslash ending a text is its own.
+TEST(RegistryFile, EqualsSignsInsideQuotesAreText) {
+  TempDevice dev;
+  writeHostFile(registryFile(dev),
+                "Windows Registry Editor Version 5.00\n\n"
+                "[HKEY_CURRENT_USER\\Software\\Corvane]\n"
+                "\"Path\"=\"\\\\dir=hex\\\\\"\n"
+                "\"Name=hex\"=dword:7\n"
+                "\"List=1\" = hex:01,\\\n"
+                "  02\n"
+                "@=hex:0a,\\\n"
+                "\t0b\n");
+  struct Case {
+    const WCHAR* value;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  const Case cases[] = {
+      {WSTR("Path"), REG_SZ, text16(WSTR("\\dir=hex\\"))},
+      {WSTR("Name=hex"), REG_DWORD, {7, 0, 0, 0}},
+      {WSTR("List=1"), REG_BINARY, {1, 2}},
+      {WSTR(""), REG_BINARY, {0x0a, 0x0b}},
+  };
+  for (const auto& c : cases) {
+    Read r = query(HKEY_CURRENT_USER, WSTR("Software\\Corvane"), c.value);
+    ASSERT_EQ(r.status, ERROR_SUCCESS) << textToUtf8(c.value) << ": " << device::lastProblem();
+    EXPECT_EQ(r.type, c.type) << textToUtf8(c.value);
+    EXPECT_EQ(r.data, c.data) << textToUtf8(c.value);
+  }
+}
+
 TEST(RegistryFile, WrittenTextReadsBackExactly) {
   TempDevice dev;
   HKEY key = create(HKEY_CURRENT_USER, WSTR("Software\\Round"));
@@ -213,6 +245,16 @@ TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
       {"empty", "", 1},
       {"cut inside a line", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=dword:0000", 4},
       {"cut inside the header", "Windows Registry Ed", 1},
+      // A text holding "=hex" and ending in a backslash is no hex list: nothing is joined to it.
+      {"text ending in a backslash", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"b=hex\\\n\\\\c\"\n", 4},
+      {"text before a [key] line",
+       header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"=hex\\\n[HKEY_CURRENT_USER\\y]\"\n", 4},
+      {"text before a line not UTF-8", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"=hex\\\n\xff\"\n", 4},
+      // A hex list's continuation is checked as a line of its own.
+      {"continuation not UTF-8", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n  02,\xff\n", 5},
+      {"continued by a [key] line",
+       header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n[HKEY_CURRENT_USER\\y]\n", 5},
+      {"continued by nothing", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n\n", 5},
   };
   for (const auto& c : cases) {
     TempDevice dev;
