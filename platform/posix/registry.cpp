@@ -143,7 +143,9 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     target.root = open.root;
     target.path = join(open.path, subKey);
     target.access = access;
-    if (!storableKeyPath(target.path)) return ERROR_INVALID_PARAMETER;
+    if (!storableKeyPath(target.path) || !regfile::keyDepthAllowed(target.path)) {
+      return ERROR_INVALID_PARAMETER;
+    }
     tree.create(target.root, target.path, &changed);
     if (disposition) *disposition = changed ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;

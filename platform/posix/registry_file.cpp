@@ -18,11 +18,23 @@ constexpr DWORD kString = 1;
 constexpr DWORD kBinary = 3;
 constexpr DWORD kDword = 4;
 
-Text keyId(int root, const Text& path) {
-  Text id(1, static_cast<WCHAR>('0' + root));
-  id += '\\';
-  id += device::detail::foldText(path);
-  return id;
+// Keys are indexed by a hash of their root and folded path (FNV-1a over code units), which
+// runs along the path: its state at a separator is the hash of the key above.
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+constexpr std::uint64_t kHashFactor = 1099511628211ull;
+
+std::uint64_t hashUnit(std::uint64_t hash, WCHAR unit) {
+  return (hash ^ static_cast<std::uint16_t>(textFoldCase(unit))) * kHashFactor;
+}
+
+std::uint64_t rootHash(int root) {
+  return (kHashStart ^ static_cast<std::uint64_t>(root + 1)) * kHashFactor;
+}
+
+std::uint64_t pathHash(int root, const Text& path) {
+  std::uint64_t hash = rootHash(root);
+  for (WCHAR unit : path) hash = hashUnit(hash, unit);
+  return hash;
 }
 
 bool equalsNoCase(const std::string& a, const char* b) {
@@ -240,7 +252,12 @@ class Parser {
     }
     if (root < 0) return fail(lineNumber, "unknown registry root \"" + rootName + "\"");
     Text path = slash == std::string::npos ? Text() : textFromUtf8(name.substr(slash + 1));
-    current = &tree_.create(root, normalizeKeyPath(path));
+    path = normalizeKeyPath(path);
+    if (!keyDepthAllowed(path)) {
+      return fail(lineNumber, "the key lies more than " + std::to_string(kMaxKeyDepth) +
+                                  " levels below its root");
+    }
+    current = &tree_.create(root, path);
     return true;
   }
 
@@ -362,33 +379,64 @@ Tree::Tree() {
 
 void Tree::reindex() {
   index_.clear();
-  for (std::size_t i = 0; i < keys_.size(); ++i) index_[keyId(keys_[i].root, keys_[i].path)] = i;
+  for (std::size_t i = 0; i < keys_.size(); ++i) index_.emplace(pathHash(keys_[i].root, keys_[i].path), i);
+}
+
+std::size_t Tree::locate(int root, const Text& path, std::size_t length, std::uint64_t hash) const {
+  auto range = index_.equal_range(hash);
+  for (auto it = range.first; it != range.second; ++it) {
+    const Key& key = keys_[it->second];
+    if (key.root != root || key.path.size() != length) continue;
+    std::size_t i = 0;
+    while (i < length && textFoldCase(key.path[i]) == textFoldCase(path[i])) ++i;
+    if (i == length) return it->second;
+  }
+  return keys_.size();
 }
 
 Key* Tree::find(int root, const Text& path) {
-  auto it = index_.find(keyId(root, path));
-  return it == index_.end() ? nullptr : &keys_[it->second];
+  std::size_t at = locate(root, path, path.size(), pathHash(root, path));
+  return at == keys_.size() ? nullptr : &keys_[at];
 }
 
 Key& Tree::create(int root, const Text& path, bool* created) {
   if (created) *created = false;
-  if (Key* existing = find(root, path)) return *existing;
-  std::size_t slash = path.rfind('\\');
-  if (slash != Text::npos) create(root, path.substr(0, slash));
-  Key key;
-  key.root = root;
-  key.path = path;
-  keys_.push_back(key);
-  index_[keyId(root, path)] = keys_.size() - 1;
+  // Each key on the way down, as the length of its path and that path's hash, the key itself
+  // last; the root, which always exists, is left out.
+  std::vector<std::pair<std::size_t, std::uint64_t>> levels;
+  std::uint64_t hash = rootHash(root);
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '\\') levels.emplace_back(i, hash);
+    hash = hashUnit(hash, path[i]);
+  }
+  levels.emplace_back(path.size(), hash);
+  // The deepest of them that exists already; those below it are new.
+  std::size_t level = levels.size();
+  while (level > 0) {
+    std::size_t at = locate(root, path, levels[level - 1].first, levels[level - 1].second);
+    if (at != keys_.size()) {
+      if (level == levels.size()) return keys_[at];
+      break;
+    }
+    --level;
+  }
+  keys_.reserve(keys_.size() + levels.size() - level);
+  for (; level < levels.size(); ++level) {
+    Key key;
+    key.root = root;
+    key.path = path.substr(0, levels[level].first);
+    keys_.push_back(std::move(key));
+    index_.emplace(levels[level].second, keys_.size() - 1);
+  }
   if (created) *created = true;
   return keys_.back();
 }
 
 bool Tree::remove(int root, const Text& path) {
   if (path.empty()) return false;
-  auto it = index_.find(keyId(root, path));
-  if (it == index_.end()) return false;
-  keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  std::size_t at = locate(root, path, path.size(), pathHash(root, path));
+  if (at == keys_.size()) return false;
+  keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(at));
   reindex();
   return true;
 }
@@ -421,6 +469,20 @@ Text normalizeKeyPath(const Text& path) {
     start = end + 1;
   }
   return out;
+}
+
+bool keyDepthAllowed(const Text& path) {
+  std::size_t depth = 0;
+  bool inName = false;
+  for (WCHAR unit : path) {
+    if (unit == '\\') {
+      inName = false;
+    } else if (!inName) {
+      inName = true;
+      if (++depth > kMaxKeyDepth) return false;
+    }
+  }
+  return true;
 }
 
 Text lastName(const Text& path) {

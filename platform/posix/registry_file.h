@@ -3,6 +3,7 @@
 
 #include "platform/text.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,7 +29,13 @@ struct Key {
   const Value* findValue(const Text& name) const;
 };
 
-// Keys in stored order; each root is always present.
+// The deepest a key may lie below its root, as on the device.
+constexpr std::size_t kMaxKeyDepth = 512;
+// Whether a key path (names separated by backslashes) lies at most kMaxKeyDepth levels deep.
+bool keyDepthAllowed(const Text& path);
+
+// Keys in stored order; each root is always present. Finding a key, and creating one with the
+// keys above it, take one pass over its path.
 class Tree {
  public:
   Tree();
@@ -43,9 +50,13 @@ class Tree {
   const std::vector<Key>& keys() const { return keys_; }
 
  private:
+  // The position of the key whose path is the first `length` units of `path`, given the hash
+  // of those units (pathHash); keys_.size() when there is none.
+  std::size_t locate(int root, const Text& path, std::size_t length, std::uint64_t hash) const;
   void reindex();
   std::vector<Key> keys_;
-  std::unordered_map<Text, std::size_t> index_;  // folded root and path -> position
+  // Hash of the root and the folded path -> position; each hit is checked against the key.
+  std::unordered_multimap<std::uint64_t, std::size_t> index_;
 };
 
 // Key paths as given by callers: separators collapsed, no empty names.

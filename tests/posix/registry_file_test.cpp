@@ -285,6 +285,77 @@ TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
   }
 }
 
+// The path of a key `levels` names deep, each name "a".
+Text deepPath(std::size_t levels) {
+  Text path = WSTR("a");
+  for (std::size_t i = 1; i < levels; ++i) path += WSTR("\\a");
+  return path;
+}
+
+TEST(RegistryFile, KeysLieAtMost512LevelsDeep) {
+  // The last case is the one-line file that once cost time and memory with the square of its
+  // depth and then overflowed the stack.
+  struct Case {
+    const char* name;
+    std::size_t levels;
+    bool read;
+  };
+  const Case cases[] = {
+      {"at the limit", 512, true},
+      {"one level deeper", 513, false},
+      {"twenty thousand levels", 20000, false},
+  };
+  for (const auto& c : cases) {
+    TempDevice dev;
+    const Text path = deepPath(c.levels);
+    writeHostFile(registryFile(dev), "Windows Registry Editor Version 5.00\n\n[HKLM\\" +
+                                         textToUtf8(path.c_str()) + "]\n\"v\"=dword:7\n");
+    Read r = query(HKEY_LOCAL_MACHINE, path.c_str(), WSTR("v"));
+    if (c.read) {
+      EXPECT_EQ(r.status, ERROR_SUCCESS) << c.name << ": " << device::lastProblem();
+      EXPECT_EQ(r.data, (std::vector<BYTE>{7, 0, 0, 0})) << c.name;
+    } else {
+      EXPECT_EQ(r.status, ERROR_BADDB) << c.name;
+      EXPECT_NE(device::lastProblem().find(":3: the key lies more than 512 levels below its root"),
+                std::string::npos)
+          << c.name << ": " << device::lastProblem();
+    }
+  }
+}
+
+TEST(RegistryFile, CreatingAKeyDeeperThan512LevelsIsRefused) {
+  TempDevice dev;
+  auto createBelow = [](HKEY parent, const Text& path, HKEY* key, DWORD* disposition) {
+    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key,
+                           disposition);
+  };
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(createBelow(HKEY_LOCAL_MACHINE, deepPath(512), &key, &disposition), ERROR_SUCCESS);
+  EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
+  RegCloseKey(key);
+  EXPECT_EQ(createBelow(HKEY_LOCAL_MACHINE, deepPath(513), &key, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(key, nullptr);
+  // Counted from the root, also when the call starts at a key that is deep already.
+  HKEY middle = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, deepPath(500).c_str(), 0, KEY_ALL_ACCESS, &middle),
+            ERROR_SUCCESS);
+  EXPECT_EQ(createBelow(middle, deepPath(12), &key, &disposition), ERROR_SUCCESS);
+  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(key);
+  EXPECT_EQ(createBelow(middle, deepPath(13), &key, nullptr), ERROR_INVALID_PARAMETER);
+  RegCloseKey(middle);
+  // The file keeps what was created and reads back.
+  std::string text = readHostFile(registryFile(dev));
+  std::filesystem::remove(registryFile(dev));
+  writeHostFile(registryFile(dev), text);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, deepPath(512).c_str(), 0, KEY_READ, &key),
+            ERROR_SUCCESS) << device::lastProblem();
+  RegCloseKey(key);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, deepPath(513).c_str(), 0, KEY_READ, &key),
+            ERROR_FILE_NOT_FOUND);
+}
+
 TEST(RegistryFile, ChangeByHandIsSeenByTheNextCall) {
   TempDevice dev;
   HKEY key = create(HKEY_CURRENT_USER, WSTR("Software\\Corvane"));
