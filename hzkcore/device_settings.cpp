@@ -150,6 +150,20 @@ bool readRecords(const WCHAR* listPath, std::size_t limit, ReadRecord read) {
   return true;
 }
 
+// The number of numbered subkeys of `listPath` that readRecords would read, at most `limit`,
+// without reading their values; false where readRecords fails to open one.
+bool countRecords(const WCHAR* listPath, std::size_t limit, std::size_t& count) {
+  count = 0;
+  for (std::size_t k = 1; k <= limit; ++k) {
+    Key record;
+    Opened opened = openForReading(Text(listPath) + WSTR("\\") + wideNumber(static_cast<long long>(k)), record);
+    if (opened == Opened::Missing) return true;
+    if (opened == Opened::Failed) return false;
+    ++count;
+  }
+  return true;
+}
+
 template <typename Record, typename WriteRecord>
 bool writeRecords(const WCHAR* listPath, const std::vector<Record>& records, std::size_t limit,
                   WriteRecord write) {
@@ -288,6 +302,10 @@ bool readApplications(std::vector<StoredApplication>& out) {
   });
 }
 
+bool countApplications(std::size_t& count) {
+  return countRecords(kApplicationsKey, kStoredApplicationCapacity, count);
+}
+
 bool writeApplications(const std::vector<StoredApplication>& in) {
   return writeRecords(kApplicationsKey, in, kStoredApplicationCapacity,
                       [](HKEY key, const StoredApplication& a) {
@@ -314,6 +332,10 @@ bool readHotkeys(std::vector<StoredHotkey>& out) {
     out.push_back(h);
     return ok;
   });
+}
+
+bool countHotkeys(std::size_t& count) {
+  return countRecords(kHotkeysKey, kStoredHotkeyCapacity, count);
 }
 
 bool writeHotkeys(const std::vector<StoredHotkey>& in) {

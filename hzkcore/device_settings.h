@@ -62,8 +62,11 @@ bool writeViewSetting(std::int32_t number, std::int32_t value);
 bool readPassword(Text& out);
 bool writePassword(const Text& in);
 bool readApplications(std::vector<StoredApplication>& out);
+// How many records the read above would give, without reading them.
+bool countApplications(std::size_t& count);
 bool writeApplications(const std::vector<StoredApplication>& in);  // the first 20 are kept
 bool readHotkeys(std::vector<StoredHotkey>& out);
+bool countHotkeys(std::size_t& count);
 bool writeHotkeys(const std::vector<StoredHotkey>& in);  // the first 100 are kept
 bool readErrorPages(std::optional<std::array<Text, kStoredErrorPages>>& out);
 // No table removes the stored one.

@@ -56,9 +56,9 @@ BYTE servicePattern(std::size_t entry, std::size_t offset) {
 
 std::int32_t GetApplicationCount() {
   journal(call("GetApplicationCount"));
-  std::vector<StoredApplication> stored;
-  if (!readApplications(stored)) return 0;
-  return static_cast<std::int32_t>(std::min(stored.size(), kStoredApplicationCapacity));
+  std::size_t stored = 0;
+  if (!countApplications(stored)) return 0;
+  return static_cast<std::int32_t>(std::min(stored, kStoredApplicationCapacity));
 }
 
 std::int32_t GetApplications(AppEntry* entries, std::int32_t count) {
@@ -89,9 +89,9 @@ std::int32_t GetSetting(std::int32_t number, std::int32_t flag) {
 
 std::int32_t GetHotkeyCount() {
   journal(call("GetHotkeyCount"));
-  std::vector<StoredHotkey> stored;
-  if (!readHotkeys(stored)) return 0;
-  return static_cast<std::int32_t>(std::min(stored.size(), kStoredHotkeyCapacity));
+  std::size_t stored = 0;
+  if (!countHotkeys(stored)) return 0;
+  return static_cast<std::int32_t>(std::min(stored, kStoredHotkeyCapacity));
 }
 
 std::int32_t GetHotkeys(HotkeyEntry* entries, std::int32_t count, std::int32_t flag) {

@@ -102,12 +102,6 @@ bool convertToUtf8(const WCHAR* s, std::size_t length, std::string& out, bool st
 
 }  // namespace
 
-WCHAR textFoldCase(WCHAR c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
-  // Latin-1 capitals, except the multiplication sign.
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
-  return c;
-}
 
 std::size_t textLength(const WCHAR* s) {
   if (!s) return 0;
@@ -256,13 +250,15 @@ bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out) {
   return true;
 }
 
-Text textFromUtf8(const std::string& s) {
+Text textFromUtf8(const std::string& s) { return textFromUtf8(s.data(), s.size()); }
+
+Text textFromUtf8(const char* s, std::size_t length) {
   // Each byte gives at most one code unit (four bytes give a pair).
-  Text out(s.size(), 0);
+  Text out(length, 0);
   WCHAR* const start = out.empty() ? nullptr : &out[0];
   WCHAR* at = start;
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  std::size_t n = s.size(), i = 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(s);
+  std::size_t n = length, i = 0;
   while (i < n) {
     unsigned char b = p[i];
     if (b < 0x80) {

@@ -52,7 +52,12 @@ int textCompare(const WCHAR* a, const WCHAR* b);
 // option words, TYPE texts, file and registry names.
 int textCompareNoCase(const WCHAR* a, const WCHAR* b);
 // The one code unit as textCompareNoCase sees it: capitals of ASCII and Latin-1 made small.
-WCHAR textFoldCase(WCHAR c);
+inline WCHAR textFoldCase(WCHAR c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<WCHAR>(c + 32);
+  // Latin-1 capitals, except the multiplication sign.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
+  return c;
+}
 
 // printf-style formatting into dst of `capacity` units. Conversions: %s (UTF-16 text; null
 // prints "(null)"), %c (one code unit, passed as int), %i and %d (signed 32-bit), %u (unsigned
@@ -66,6 +71,7 @@ int textFormatV(WCHAR* dst, std::size_t capacity, const WCHAR* format, va_list a
 std::string textToUtf8(const WCHAR* s);
 std::string textToUtf8(const WCHAR* s, std::size_t length);
 Text textFromUtf8(const std::string& s);
+Text textFromUtf8(const char* s, std::size_t length);
 
 // Strict conversion: false (and nothing converted) when the text holds an unpaired surrogate.
 bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out);

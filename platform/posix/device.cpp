@@ -163,7 +163,18 @@ bool hostPath(const WCHAR* devicePath, std::string& host) {
   return true;
 }
 
-std::string statePath(const char* name) { return rootDir() + "/state/" + (name ? name : ""); }
+std::string statePath(const char* name) {
+  // Built in one allocation: the registry asks for its file's path on every call.
+  const char* root = std::getenv(kRootVariable);
+  if (!root || !*root) root = "device";
+  if (!name) name = "";
+  std::string path;
+  path.reserve(std::strlen(root) + std::strlen(name) + 8);
+  path += root;
+  path += "/state/";
+  path += name;
+  return path;
+}
 
 bool clearStateFile(const char* name) {
   std::string path = statePath(name);

@@ -72,7 +72,19 @@ int elementDepth(const Node* node) {
 
 // ---- text checks -----------------------------------------------------------------------------
 
+// The names markup mostly uses are ASCII, and for those the XML rule is short: a letter, '_'
+// or ':' first, then letters, digits, '.', '-', '_' and ':'. Others go to the library.
+bool isAsciiXmlName(const WCHAR* name) {
+  auto letter = [](WCHAR c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':'; };
+  if (!letter(name[0])) return false;
+  for (const WCHAR* c = name + 1; *c; ++c) {
+    if (!letter(*c) && !(*c >= '0' && *c <= '9') && *c != '.' && *c != '-') return false;
+  }
+  return true;
+}
+
 bool isXmlName(const WCHAR* name) {
+  if (name != nullptr && *name != 0 && isAsciiXmlName(name)) return true;
   std::string utf8;
   if (name == nullptr || *name == 0 || !textToUtf8Strict(name, textLength(name), utf8)) return false;
   return xmlValidateName(reinterpret_cast<const xmlChar*>(utf8.c_str()), 0) == 0;
@@ -81,6 +93,7 @@ bool isXmlName(const WCHAR* name) {
 bool isXmlText(const WCHAR* text, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
     const WCHAR c = text[i];
+    if (c >= 0x20 && c < 0xD800) continue;
     if (c >= 0xD800 && c <= 0xDBFF) {
       if (i + 1 >= length || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
       ++i;

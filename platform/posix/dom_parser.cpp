@@ -112,6 +112,12 @@ Builder& builderOf(void* user) { return *static_cast<Builder*>(user); }
 
 std::string utf8(const xmlChar* text) { return text != nullptr ? reinterpret_cast<const char*>(text) : ""; }
 
+Text textOf(const xmlChar* text) {
+  if (text == nullptr) return Text();
+  const char* bytes = reinterpret_cast<const char*>(text);
+  return textFromUtf8(bytes, std::strlen(bytes));
+}
+
 // Every callback runs inside C code: nothing may escape it.
 template <typename Step>
 void step(void* user, Step&& body) {
@@ -129,11 +135,11 @@ void step(void* user, Step&& body) {
 // be declared here (DOCTYPE is refused), so only character references are left to resolve.
 Text attributeValue(Builder& b, const xmlChar* value) {
   if (value == nullptr) return Text();
-  if (std::strchr(reinterpret_cast<const char*>(value), '&') == nullptr) return textFromUtf8(utf8(value));
+  if (std::strchr(reinterpret_cast<const char*>(value), '&') == nullptr) return textOf(value);
   xmlChar* decoded = xmlStringDecodeEntities(b.context, value, XML_SUBSTITUTE_REF, 0, 0, 0);
   if (decoded == nullptr) throw std::bad_alloc();
   std::unique_ptr<xmlChar, decltype(xmlFree)> held(decoded, xmlFree);
-  return textFromUtf8(utf8(decoded));
+  return textOf(decoded);
 }
 
 void onStartElement(void* user, const xmlChar* name, const xmlChar** attributes) {
@@ -143,11 +149,14 @@ void onStartElement(void* user, const xmlChar* name, const xmlChar** attributes)
       b.refuse(kTooDeep, "elements are nested deeper than " + std::to_string(kXmlMaxDepth) + " levels");
       return;
     }
-    Node* element = newElement(b.owner, textFromUtf8(utf8(name)));
+    Node* element = newElement(b.owner, textOf(name));
     b.place(element);
     b.open.push_back(element);
+    std::size_t count = 0;
+    for (const xmlChar** pair = attributes; pair != nullptr && pair[0] != nullptr; pair += 2) ++count;
+    element->attributes.reserve(count);
     for (const xmlChar** pair = attributes; pair != nullptr && pair[0] != nullptr; pair += 2)
-      element->attributes.push_back(Attribute{textFromUtf8(utf8(pair[0])), attributeValue(b, pair[1])});
+      element->attributes.push_back(Attribute{textOf(pair[0]), attributeValue(b, pair[1])});
   });
 }
 

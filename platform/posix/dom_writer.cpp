@@ -32,22 +32,38 @@ bool onlyMarkupInside(const Node* element) {
 // reads "Gerät" where the library's own escaping would write a numeric reference for every
 // character outside ASCII. In attribute values the white space that a reader would otherwise
 // turn into blanks is kept as references too.
+bool needsReference(char c, bool inAttribute) {
+  switch (c) {
+    case '&': case '<': case '>': case '\r': return true;
+    case '"': case '\t': case '\n': return inAttribute;
+    default: return false;
+  }
+}
+
 std::string escaped(const Text& text, bool inAttribute) {
-  const std::string utf8 = textToUtf8(text.c_str(), text.size());
+  std::string utf8 = textToUtf8(text.c_str(), text.size());
+  std::size_t at = 0;
+  while (at < utf8.size() && !needsReference(utf8[at], inAttribute)) ++at;
+  if (at == utf8.size()) return utf8;  // the usual text: nothing to replace
   std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
+  out.reserve(utf8.size() + 16);
+  std::size_t from = 0;
+  for (; at < utf8.size(); ++at) {
+    const char c = utf8[at];
+    if (!needsReference(c, inAttribute)) continue;
+    out.append(utf8, from, at - from);
+    from = at + 1;
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '\r': out += "&#13;"; break;
-      case '"': out += inAttribute ? "&quot;" : "\""; break;
-      case '\t': out += inAttribute ? "&#9;" : "\t"; break;
-      case '\n': out += inAttribute ? "&#10;" : "\n"; break;
-      default: out += c;
+      case '"': out += "&quot;"; break;
+      case '\t': out += "&#9;"; break;
+      default: out += "&#10;"; break;
     }
   }
+  out.append(utf8, from, std::string::npos);
   return out;
 }
 

@@ -72,9 +72,43 @@ int hexDigit(char c) {
   return -1;
 }
 
+// Whether `s` is UTF-8 as textFromUtf8 reads it without replacing anything: no overlong
+// forms, no surrogates, nothing past U+10FFFF.
 bool validUtf8(const std::string& s) {
-  Text text = textFromUtf8(s);
-  return textToUtf8(text.c_str(), text.size()) == s;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t extra;
+    std::uint32_t cp;
+    if (b >= 0xC2 && b <= 0xDF) {
+      extra = 1;
+      cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      extra = 2;
+      cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      extra = 3;
+      cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= n) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+      return false;
+    }
+    i += extra + 1;
+  }
+  return true;
 }
 
 // A quoted text starting at `at` (the opening quote): \\ and \" are the escapes.
@@ -82,12 +116,18 @@ bool readQuoted(const std::string& s, std::size_t& at, std::string& out) {
   ++at;
   out.clear();
   while (at < s.size()) {
+    // The run of plain characters up to the next quote or backslash goes in at once.
+    std::size_t special = at;
+    while (special < s.size() && s[special] != '"' && s[special] != '\\') ++special;
+    out.append(s, at, special - at);
+    at = special;
+    if (at == s.size()) break;
     char c = s[at];
     if (c == '"') {
       ++at;
       return true;
     }
-    if (c == '\\' && at + 1 < s.size() && (s[at + 1] == '\\' || s[at + 1] == '"')) {
+    if (at + 1 < s.size() && (s[at + 1] == '\\' || s[at + 1] == '"')) {
       out += s[at + 1];
       at += 2;
       continue;
@@ -99,15 +139,11 @@ bool readQuoted(const std::string& s, std::size_t& at, std::string& out) {
 }
 
 std::vector<BYTE> utf16Bytes(const Text& text, bool terminate) {
-  std::vector<BYTE> bytes;
-  bytes.reserve((text.size() + 1) * 2);
+  std::vector<BYTE> bytes((text.size() + (terminate ? 1 : 0)) * 2, 0);
+  BYTE* at = bytes.data();
   for (WCHAR c : text) {
-    bytes.push_back(static_cast<BYTE>(c & 0xFF));
-    bytes.push_back(static_cast<BYTE>(c >> 8));
-  }
-  if (terminate) {
-    bytes.push_back(0);
-    bytes.push_back(0);
+    *at++ = static_cast<BYTE>(c & 0xFF);
+    *at++ = static_cast<BYTE>(c >> 8);
   }
   return bytes;
 }
@@ -118,6 +154,7 @@ bool stringAsText(const std::vector<BYTE>& data, std::string& utf8) {
   if (data.size() < 2 || data.size() % 2 != 0) return false;
   std::size_t units = data.size() / 2 - 1;
   Text text;
+  text.reserve(units);
   for (std::size_t i = 0; i <= units; ++i) {
     WCHAR c = static_cast<WCHAR>(data[2 * i] | (data[2 * i + 1] << 8));
     if (i == units) return c == 0 && textToUtf8Strict(text.c_str(), text.size(), utf8);
@@ -128,12 +165,19 @@ bool stringAsText(const std::vector<BYTE>& data, std::string& utf8) {
 }
 
 std::string quote(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
+  std::string out;
+  out.reserve(s.size() + 8);
+  out += '"';
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' && s[i] != '"') continue;
+    out.append(s, from, i - from);
+    out += '\\';
+    from = i;  // the character itself follows its escape
   }
-  return out + "\"";
+  out.append(s, from, std::string::npos);
+  out += '"';
+  return out;
 }
 
 void appendHex(std::string& out, std::size_t lineStart, const std::vector<BYTE>& data) {

@@ -42,6 +42,7 @@ struct Store {
   // The transaction: its nesting depth, the registry lock it holds once it has written
   // (-1: none yet), the file that lock guards, and whether the tree holds uncommitted writes.
   int depth = 0;
+  bool fresh = false;  // the cache was checked against the file during this transaction
   int lockFd = -1;
   std::string lockedPath;
   bool dirty = false;
@@ -116,15 +117,8 @@ bool cutShort(const std::string& path, const std::string& content, std::string& 
   return false;
 }
 
-// Brings the cache up to date with the file; ERROR_BADDB when the file cannot be read.
-LONG load(Store& s) {
-  std::string path = registryPath();
-  if (s.path != path) {
-    s.dropCache();
-    s.path = path;
-  }
-  // Under the registry lock nobody else replaces the file.
-  if (s.valid && s.lockFd >= 0 && s.lockedPath == path) return ERROR_SUCCESS;
+// Compares the cache with the file at `path` and reads the file again when it is another.
+LONG checkFile(Store& s, const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT) {
@@ -159,6 +153,23 @@ LONG load(Store& s) {
   }
   remember(s, fd, st);
   return ERROR_SUCCESS;
+}
+
+// Brings the cache up to date with the file; ERROR_BADDB when the file cannot be read. Inside
+// a transaction the file is looked at once: the call reads one state of the registry (its
+// own writes included), and its first write looks again, under the registry lock.
+LONG load(Store& s, bool again = false) {
+  std::string path = registryPath();
+  if (s.path != path) {
+    s.dropCache();
+    s.path = path;
+  }
+  // Under the registry lock nobody else replaces the file.
+  if (s.valid && s.lockFd >= 0 && s.lockedPath == path) return ERROR_SUCCESS;
+  if (s.valid && s.depth > 0 && s.fresh && !again) return ERROR_SUCCESS;
+  LONG status = checkFile(s, path);
+  s.fresh = status == ERROR_SUCCESS && s.depth > 0;
+  return status;
 }
 
 Fault faultAt(const Store& s, Step step) { return s.faultHook ? s.faultHook(step) : Fault::None; }
@@ -269,7 +280,7 @@ LONG holdLock(Store& s) {
   s.lockFd = takeRegistryLock();
   if (s.lockFd < 0) return ERROR_WRITE_FAULT;
   s.lockedPath = path;
-  LONG status = load(s);
+  LONG status = load(s, true);
   if (status != ERROR_SUCCESS) releaseLock(s);
   return status;
 }
@@ -326,7 +337,7 @@ void beginTransaction() {
   Store& s = store();
   std::lock_guard<std::mutex> guard(s.mutex);
   adopt(s);
-  ++s.depth;
+  if (s.depth++ == 0) s.fresh = false;
 }
 
 void endTransaction() {
@@ -337,6 +348,7 @@ void endTransaction() {
   if (--s.depth > 0) return;
   commit(s);
   releaseLock(s);
+  s.fresh = false;
 }
 
 void setFaultHook(std::function<Fault(Step)> hook) {
