@@ -197,7 +197,8 @@ TEST(StoredValues, APasswordNoExportCanEncodeIsNeverShown) {
   CommandResult exported = device.ok({"run", "/e", "\\Temp\\export.xml"});
   EXPECT_EQ(reportTexts(device.report(), "errors"),
             std::vector<std::string>{
-                "'Password': Failed to convert wide-character string to ASCII for binHex encoding"});
+                "'Password': Failed to convert wide-character string to ASCII for binHex "
+                "encoding"});
   CommandResult report = device.ok({"report"});
   for (const std::string& text :
        {exported.out, exported.err, report.out, readHostFile(device.root() / "state" / "report"),
