@@ -118,6 +118,10 @@ std::vector<Row> rows() {
        {"'Application Title' holds a character that XML cannot carry (code 1 at position 1) and "
         "is not stored; the field keeps its value"},
        {{"/applications/0/title", "Inventory"}}},
+      {"F3 a binHex title decoding to tab, line feed and return", nullptr,
+       applicationsDocument(firstApplication(
+           stringElement("Application Title", 0, "41090a0d42", "MIMETYPE=\"binHex\""))),
+       {}, {{"/applications/0/title", "A\t\n\rB"}}},
       {"F4 a plain password with a character above U+00FF", R"({"password": "old-pw"})",
        passwordDocument("s3cr\xE2\x82\xACt"),
        {"'Password' holds a character above U+00FF, which a document cannot encode, and is not "
