@@ -21,7 +21,9 @@ struct KeyCombination {
   std::uint32_t modifiers;
 };
 
-KeyCombination combinationOf(const HotkeyEntry& hotkey) { return {hotkey.keyCode, hotkey.modifiers}; }
+KeyCombination combinationOf(const HotkeyEntry& hotkey) {
+  return {hotkey.keyCode, hotkey.modifiers};
+}
 
 bool holds(const HotkeyEntry& hotkey, KeyCombination combination) {
   return hotkey.keyCode == combination.keyCode && hotkey.modifiers == combination.modifiers;
@@ -37,9 +39,11 @@ struct KeyName {
 
 // The first occupied slot other than `slot` on the same key combination, or -1.
 int otherHolder(const HotkeyEntry* hotkeys, int slot) {
+  const KeyCombination combination = combinationOf(hotkeys[slot]);
   for (int other = 0; other < kHotkeyCapacity; ++other) {
-    if (other != slot && hotkeys[other].keyCode != 0 && holds(hotkeys[other], combinationOf(hotkeys[slot])))
+    if (other != slot && hotkeys[other].keyCode != 0 && holds(hotkeys[other], combination)) {
       return other;
+    }
   }
   return -1;
 }
@@ -57,7 +61,8 @@ void keepHotkeysApart(HotkeyEntry* hotkeys, const KeyCombination (&before)[kHotk
   for (bool tookBack = true; tookBack;) {
     tookBack = false;
     for (int slot = 0; slot < kHotkeyCapacity && !tookBack; ++slot) {
-      if (!moved(slot) || !IsBuiltInHotkey(hotkeys[slot].keyCode, hotkeys[slot].modifiers)) continue;
+      const HotkeyEntry& hotkey = hotkeys[slot];
+      if (!moved(slot) || !IsBuiltInHotkey(hotkey.keyCode, hotkey.modifiers)) continue;
       const int other = otherHolder(hotkeys, slot);
       if (other < 0) continue;
       reportWarning(WSTR("Hotkey '%s' is not moved onto '%s', which hotkey '%s' holds: a device ")

@@ -245,7 +245,8 @@ TEST_F(HzkcoreTest, APasswordGetPasswordCouldNotGiveBackIsRefused) {
   const Case cases[] = {
       {"259 units", longest, 1, longest},
       {"260 units", longest + WSTR("q"), 0, T("keep")},
-      {"a pair at the end", Text(257, 'p') + WSTR("\U0001F600"), 1, Text(257, 'p') + WSTR("\U0001F600")},
+      {"a pair at the end", Text(257, 'p') + WSTR("\U0001F600"), 1,
+       Text(257, 'p') + WSTR("\U0001F600")},
       {"a pair past the end", Text(258, 'p') + WSTR("\U0001F600"), 0, T("keep")},
   };
   for (const Case& c : cases) {

@@ -30,20 +30,24 @@ std::string firstApplication(const std::string& property) {
 }
 
 // A hotkey frame that sets the key combination, and the application when one is given.
-std::string hotkeyFrame(int id, unsigned key, unsigned modifiers, const std::string& application = "") {
+std::string hotkeyFrame(int id, unsigned key, unsigned modifiers,
+                        const std::string& application = "") {
   std::string frame = "<PARAM NAME=\"frame\" TYPE=\"FRAME\" id=\"" + std::to_string(id) +
                       "\" VERSION=\"1.0.0\">";
   if (!application.empty()) {
-    frame += R"(<PARAM NAME="Application EXE" TYPE="STRING" id="1" VALUE=")" + application + "\"/>";
+    frame += R"(<PARAM NAME="Application EXE" TYPE="STRING" id="1" VALUE=")" + application +
+             "\"/>";
   }
-  frame += R"(<PARAM NAME="VKeyInfo" TYPE="NODE"><PARAM NAME="VirtualKey" TYPE="HIDDEN" id="3" VALUE=")" +
+  frame += R"(<PARAM NAME="VKeyInfo" TYPE="NODE">)"
+           R"(<PARAM NAME="VirtualKey" TYPE="HIDDEN" id="3" VALUE=")" +
            std::to_string(key) + R"("/><PARAM NAME="Modifiers" TYPE="HIDDEN" id="4" VALUE=")" +
            std::to_string(modifiers) + "\"/></PARAM></PARAM>";
   return frame;
 }
 
 std::string hotkeyList(const std::string& frames) {
-  return R"(<PARAM NAME="Hotkeys" TYPE="COMPONENT" id="61007" VERSION="1.0.0">)" + frames + "</PARAM>";
+  return R"(<PARAM NAME="Hotkeys" TYPE="COMPONENT" id="61007" VERSION="1.0.0">)" + frames +
+         "</PARAM>";
 }
 
 class KeptValuesTest : public ::testing::Test {
@@ -81,8 +85,9 @@ TEST_F(KeptValuesTest, APasswordIsStoredOnlyWhenTheDeviceCanGiveItBackAndAnExpor
       {"259 characters", passwordElement("", longest), longest, ""},
       {"260 characters", passwordElement("", longest + "q"), "old",
        "'Password' is longer than 259 characters and is not stored; the device keeps its password"},
-      {"Latin-1 in the older encoding", passwordElement(R"(MIMETYPE="binHex" STRINGTYPE="PWD1")", hex("s3cr\xE9t")),
-       "s3cr\xC3\xA9t", ""},
+      {"Latin-1 in the older encoding",
+       passwordElement(R"(MIMETYPE="binHex" STRINGTYPE="PWD1")", hex("s3cr\xE9t")), "s3cr\xC3\xA9t",
+       ""},
       {"a character above U+00FF written plainly", passwordElement("", "s3cr\xE2\x82\xACt"), "old",
        "'Password' holds a character above U+00FF, which a document cannot encode, and is not "
        "stored; the device keeps its password"},
@@ -111,11 +116,13 @@ TEST_F(KeptValuesTest, ATextThatNoDocumentCanCarryIsNotStored) {
   };
   const Case cases[] = {
       {"binHex decoding to a control character",
-       R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" MIMETYPE="binHex" VALUE="4101"/>)", "Old",
+       R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" MIMETYPE="binHex" VALUE="4101"/>)",
+       "Old",
        "'Application Title' holds a character that XML cannot carry (code 1 at position 1) and is "
        "not stored; the field keeps its value"},
       {"binHex decoding to tab, line feed and return",
-       R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" MIMETYPE="binHex" VALUE="41090a0d42"/>)",
+       R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" MIMETYPE="binHex")"
+       R"( VALUE="41090a0d42"/>)",
        "A\t\n\rB", ""},
       {"binHex decoding to DEL and Latin-1",
        R"(<PARAM NAME="Application Title" TYPE="STRING" id="0" MIMETYPE="binHex" VALUE="7fe9"/>)",
@@ -192,7 +199,9 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
     for (const StoredHotkey& h : read().hotkeys) {
       bool untouchedBuiltIn = h.modifiers == 0 && h.keyCode >= 179 && h.keyCode <= 188 &&
                               h.action == 6 && h.application.empty();
-      if (!untouchedBuiltIn) stored.push_back({h.keyCode, h.modifiers, h.action, textToUtf8(h.application.c_str())});
+      if (!untouchedBuiltIn) {
+        stored.push_back({h.keyCode, h.modifiers, h.action, textToUtf8(h.application.c_str())});
+      }
     }
     std::sort(stored.begin(), stored.end(), [](const Hotkey& a, const Hotkey& b) {
       return std::tie(a.key, a.modifiers, a.action) < std::tie(b.key, b.modifiers, b.action);

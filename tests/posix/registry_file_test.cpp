@@ -246,12 +246,15 @@ TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
       {"cut inside a line", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=dword:0000", 4},
       {"cut inside the header", "Windows Registry Ed", 1},
       // A text holding "=hex" and ending in a backslash is no hex list: nothing is joined to it.
-      {"text ending in a backslash", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"b=hex\\\n\\\\c\"\n", 4},
+      {"text ending in a backslash",
+       header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"b=hex\\\n\\\\c\"\n", 4},
       {"text before a [key] line",
        header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"=hex\\\n[HKEY_CURRENT_USER\\y]\"\n", 4},
-      {"text before a line not UTF-8", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"=hex\\\n\xff\"\n", 4},
+      {"text before a line not UTF-8",
+       header + "[HKEY_CURRENT_USER\\x]\n\"a\"=\"=hex\\\n\xff\"\n", 4},
       // A hex list's continuation is checked as a line of its own.
-      {"continuation not UTF-8", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n  02,\xff\n", 5},
+      {"continuation not UTF-8",
+       header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n  02,\xff\n", 5},
       {"continued by a [key] line",
        header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n[HKEY_CURRENT_USER\\y]\n", 5},
       {"continued by nothing", header + "[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n\n", 5},
