@@ -145,6 +145,7 @@ bool textAppend(WCHAR* dst, std::size_t capacity, const WCHAR* src) {
 std::size_t textFindNonXml(const WCHAR* s, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
     const std::uint16_t c = static_cast<std::uint16_t>(s[i]);
+    if (c >= 0x20 && c < 0xD800) continue;  // most text
     if (isHighSurrogate(s[i])) {
       if (i + 1 >= length || !isLowSurrogate(s[i + 1])) return i;
       ++i;
@@ -252,61 +253,83 @@ bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out) {
 
 Text textFromUtf8(const std::string& s) { return textFromUtf8(s.data(), s.size()); }
 
+namespace {
+
+// Decodes the multi-byte sequence at p[i] (p[i] >= 0x80) of n bytes: its length, with the code
+// point in `cp`, or 0 when it is not UTF-8 (overlong forms, surrogates and values past
+// U+10FFFF are not).
+std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::size_t i, std::uint32_t& cp) {
+  const unsigned char b = p[i];
+  std::size_t extra;
+  if (b >= 0xC2 && b <= 0xDF) {
+    cp = b & 0x1F;
+    extra = 1;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    cp = b & 0x0F;
+    extra = 2;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    cp = b & 0x07;
+    extra = 3;
+  } else {
+    return 0;
+  }
+  if (i + extra >= n) return 0;
+  for (std::size_t k = 1; k <= extra; ++k) {
+    const unsigned char c = p[i + k];
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+      (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+    return 0;
+  }
+  return extra + 1;
+}
+
+}  // namespace
+
 Text textFromUtf8(const char* s, std::size_t length) {
   // Each byte gives at most one code unit (four bytes give a pair).
   Text out(length, 0);
   WCHAR* const start = out.empty() ? nullptr : &out[0];
   WCHAR* at = start;
   const auto* p = reinterpret_cast<const unsigned char*>(s);
-  std::size_t n = length, i = 0;
-  while (i < n) {
-    unsigned char b = p[i];
-    if (b < 0x80) {
-      *at++ = static_cast<WCHAR>(b);
-      ++i;
+  std::size_t i = 0;
+  while (i < length) {
+    if (p[i] < 0x80) {
+      *at++ = static_cast<WCHAR>(p[i++]);
       continue;
     }
-    std::uint32_t cp;
-    std::size_t extra;
-    if (b >= 0xC2 && b <= 0xDF) {
-      cp = b & 0x1F;
-      extra = 1;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      cp = b & 0x0F;
-      extra = 2;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      cp = b & 0x07;
-      extra = 3;
-    } else {
+    std::uint32_t cp = 0;
+    const std::size_t size = decodeUtf8(p, length, i, cp);
+    if (size == 0) {
       *at++ = static_cast<WCHAR>(0xFFFD);
       ++i;
-      continue;
-    }
-    bool ok = i + extra < n;
-    for (std::size_t k = 1; ok && k <= extra; ++k) {
-      unsigned char c = p[i + k];
-      if ((c & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (ok && ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-               (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))) {
-      ok = false;
-    }
-    if (!ok) {
-      *at++ = static_cast<WCHAR>(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
+    } else if (cp >= 0x10000) {
       cp -= 0x10000;
       *at++ = static_cast<WCHAR>(0xD800 + (cp >> 10));
       *at++ = static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
+      i += size;
     } else {
       *at++ = static_cast<WCHAR>(cp);
+      i += size;
     }
-    i += extra + 1;
   }
   out.resize(static_cast<std::size_t>(at - start));
   return out;
+}
+
+bool textIsUtf8(const char* s, std::size_t length) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s);
+  for (std::size_t i = 0; i < length;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const std::size_t size = decodeUtf8(p, length, i, cp);
+    if (size == 0) return false;
+    i += size;
+  }
+  return true;
 }

@@ -72,6 +72,8 @@ std::string textToUtf8(const WCHAR* s);
 std::string textToUtf8(const WCHAR* s, std::size_t length);
 Text textFromUtf8(const std::string& s);
 Text textFromUtf8(const char* s, std::size_t length);
+// Whether the bytes are UTF-8 that textFromUtf8 reads without replacing anything.
+bool textIsUtf8(const char* s, std::size_t length);
 
 // Strict conversion: false (and nothing converted) when the text holds an unpaired surrogate.
 bool textToUtf8Strict(const WCHAR* s, std::size_t length, std::string& out);

@@ -91,19 +91,7 @@ bool isXmlName(const WCHAR* name) {
 }
 
 bool isXmlText(const WCHAR* text, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    const WCHAR c = text[i];
-    if (c >= 0x20 && c < 0xD800) continue;
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 >= length || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
-      ++i;
-      continue;
-    }
-    const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-                         (c >= 0xE000 && c <= 0xFFFD);
-    if (!allowed) return false;
-  }
-  return true;
+  return textFindNonXml(text, length) == length;
 }
 
 Node* newElement(Document* owner, Text name) { return new Element(owner, std::move(name)); }

@@ -8,12 +8,19 @@
 
 namespace posixio {
 
+long readSome(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    return static_cast<long>(n);
+  }
+}
+
 bool readAll(int fd, std::string& out) {
   out.clear();
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    long n = readSome(fd, buffer, sizeof buffer);
     if (n < 0) return false;
     if (n == 0) return true;
     out.append(buffer, static_cast<std::size_t>(n));

@@ -7,6 +7,9 @@
 
 namespace posixio {
 
+// Reads what is there, up to `size` bytes, retrying when interrupted: the count (0 at the
+// end), or -1 on a read error (errno says which).
+long readSome(int fd, char* buffer, std::size_t size);
 // Reads from `fd` to its end into `out`; false on a read error (errno says which).
 bool readAll(int fd, std::string& out);
 // Writes all of `data`; false on a write error (errno says which).

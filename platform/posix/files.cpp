@@ -59,8 +59,7 @@ BOOL fail(DWORD error) {
 bool copyContent(int from, int to) {
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(from, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    long n = posixio::readSome(from, buffer, sizeof buffer);
     if (n < 0) return false;
     if (n == 0) return true;
     if (!posixio::writeAll(to, buffer, static_cast<std::size_t>(n))) return false;

@@ -72,44 +72,7 @@ int hexDigit(char c) {
   return -1;
 }
 
-// Whether `s` is UTF-8 as textFromUtf8 reads it without replacing anything: no overlong
-// forms, no surrogates, nothing past U+10FFFF.
-bool validUtf8(const std::string& s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const std::size_t n = s.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t extra;
-    std::uint32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1;
-      cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2;
-      cp = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3;
-      cp = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= n) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
+bool validUtf8(const std::string& s) { return textIsUtf8(s.data(), s.size()); }
 
 // A quoted text starting at `at` (the opening quote): \\ and \" are the escapes.
 bool readQuoted(const std::string& s, std::size_t& at, std::string& out) {
