@@ -8,12 +8,23 @@
 #include "plugin/settings/field_moves.h"
 #include "plugin/settings/frame_tables.h"
 #include "plugin/settings/settings_store.h"
+#include "plugin/settings/text_fields.h"
 
 namespace {
 
 constexpr std::int32_t kFirstFrameId = 62100;
 
 }  // namespace
+
+TextField ApplicationTextField(AppEntry& application, std::int32_t id) {
+  switch (id) {
+    case 0: return TextField::of(application.title);
+    case 1: return TextField::of(application.executable);
+    case 2: return TextField::of(application.arguments);
+    case 3: return TextField::of(application.iconFile);
+    default: return TextField();
+  }
+}
 
 int ApplicationListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   FrameList<kApplicationCapacity> frames;
@@ -33,19 +44,12 @@ int ApplicationPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Directi
   AppEntry& application =
       frameRecord(settingsStore().applications, settingsStore().currentApplication, node,
                   WSTR("Application property '%s' is outside an application frame"));
-  switch (node->getId()) {
-    case 0:
-      moveText(node, direction, application.title);
-      break;
-    case 1:
-      moveText(node, direction, application.executable);
-      break;
-    case 2:
-      moveText(node, direction, application.arguments);
-      break;
-    case 3:
-      moveText(node, direction, application.iconFile);
-      break;
+  const std::int32_t id = node->getId();
+  if (TextField field = ApplicationTextField(application, id)) {
+    moveText(node, direction, field);
+    return 0;
+  }
+  switch (id) {
     case 4:
       moveUnsigned(node, direction, application.runAtStartup);
       break;

@@ -8,14 +8,35 @@
 #include <cstddef>
 #include <cstdint>
 
+// A text field of a record and its capacity, terminator included; empty (null) for none.
+struct TextField {
+  WCHAR* text = nullptr;
+  std::size_t capacity = 0;
+
+  template <std::size_t N>
+  static TextField of(WCHAR (&field)[N]) {
+    return {field, N};
+  }
+  explicit operator bool() const { return text != nullptr; }
+};
+
+// What Apply stores of `value` in the field: at most what it holds with its terminator.
+inline void storeText(const TextField& field, const WCHAR* value) {
+  textCopy(field.text, field.capacity, value);
+}
+
 // A text field; Apply copies at most what the field holds with its terminator.
+inline void moveText(ConfigNode* node, Direction direction, const TextField& field) {
+  if (direction == Save) {
+    node->setValueString(field.text);
+  } else {
+    storeText(field, node->getString());
+  }
+}
+
 template <std::size_t N>
 void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
-  if (direction == Save) {
-    node->setValueString(field);
-  } else {
-    textCopy(field, N, node->getString());
-  }
+  moveText(node, direction, TextField::of(field));
 }
 
 // A number written in signed decimal.

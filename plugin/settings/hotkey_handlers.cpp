@@ -9,12 +9,21 @@
 #include "plugin/settings/frame_tables.h"
 #include "plugin/settings/hotkey_names.h"
 #include "plugin/settings/settings_store.h"
+#include "plugin/settings/text_fields.h"
 
 namespace {
 
 constexpr std::int32_t kFirstFrameId = 62000;
 
 }  // namespace
+
+TextField HotkeyTextField(HotkeyEntry& hotkey, std::int32_t id) {
+  switch (id) {
+    case 1: return TextField::of(hotkey.application);
+    case 2: return TextField::of(hotkey.arguments);
+    default: return TextField();
+  }
+}
 
 int HotkeyListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   FrameList<kHotkeyCapacity> frames;
@@ -35,15 +44,14 @@ int HotkeyFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direc
 int HotkeyPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   HotkeyEntry& hotkey = frameRecord(settingsStore().hotkeys, settingsStore().currentHotkey, node,
                                     WSTR("Hotkey property '%s' is outside a hotkey frame"));
-  switch (node->getId()) {
+  const std::int32_t id = node->getId();
+  if (TextField field = HotkeyTextField(hotkey, id)) {
+    moveText(node, direction, field);
+    return 0;
+  }
+  switch (id) {
     case 0:  // Action: the chosen item's VALUE
       moveSigned(node, direction, hotkey.action);
-      break;
-    case 1:
-      moveText(node, direction, hotkey.application);
-      break;
-    case 2:
-      moveText(node, direction, hotkey.arguments);
       break;
     case 3:
       moveUnsigned(node, direction, hotkey.keyCode);
