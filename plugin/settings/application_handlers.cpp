@@ -10,12 +10,6 @@
 #include "plugin/settings/settings_store.h"
 #include "plugin/settings/text_fields.h"
 
-namespace {
-
-constexpr std::int32_t kFirstFrameId = 62100;
-
-}  // namespace
-
 TextField ApplicationTextField(AppEntry& application, std::int32_t id) {
   switch (id) {
     case 0: return TextField::of(application.title);
@@ -26,17 +20,21 @@ TextField ApplicationTextField(AppEntry& application, std::int32_t id) {
   }
 }
 
+void BuildApplicationFrames(FrameList<kApplicationCapacity>& frames) {
+  for (int slot = 0; slot < kApplicationCapacity; ++slot) {
+    frames.add(kFirstApplicationFrameId + slot, ApplicationFrameHandler,
+               WSTR("FRAME Application %i"), slot + 1);
+  }
+}
+
 int ApplicationListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   FrameList<kApplicationCapacity> frames;
-  for (int slot = 0; slot < kApplicationCapacity; ++slot) {
-    frames.add(kFirstFrameId + slot, ApplicationFrameHandler, WSTR("FRAME Application %i"),
-               slot + 1);
-  }
+  BuildApplicationFrames(frames);
   return frames.walk(node, direction);
 }
 
 int ApplicationFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  return walkFrame(node, kFirstFrameId, settingsStore().currentApplication,
+  return walkFrame(node, kFirstApplicationFrameId, settingsStore().currentApplication,
                    ApplicationFrameVersions, direction);
 }
 

@@ -11,12 +11,6 @@
 #include "plugin/settings/settings_store.h"
 #include "plugin/settings/text_fields.h"
 
-namespace {
-
-constexpr std::int32_t kFirstFrameId = 62000;
-
-}  // namespace
-
 TextField HotkeyTextField(HotkeyEntry& hotkey, std::int32_t id) {
   switch (id) {
     case 1: return TextField::of(hotkey.application);
@@ -25,19 +19,22 @@ TextField HotkeyTextField(HotkeyEntry& hotkey, std::int32_t id) {
   }
 }
 
-int HotkeyListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  FrameList<kHotkeyCapacity> frames;
-  const HotkeyEntry* hotkeys = settingsStore().hotkeys;
+void BuildHotkeyFrames(const HotkeyEntry* hotkeys, FrameList<kHotkeyCapacity>& frames) {
   for (int slot = 0; slot < kHotkeyCapacity; ++slot) {
     if (hotkeys[slot].keyCode == 0) continue;  // the slot's number is not reused
-    frames.add(kFirstFrameId + slot, HotkeyFrameHandler, WSTR("FRAME %s"),
+    frames.add(kFirstHotkeyFrameId + slot, HotkeyFrameHandler, WSTR("FRAME %s"),
                HotkeyKeyName(hotkeys[slot].keyCode, hotkeys[slot].modifiers));
   }
+}
+
+int HotkeyListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
+  FrameList<kHotkeyCapacity> frames;
+  BuildHotkeyFrames(settingsStore().hotkeys, frames);
   return frames.walk(node, direction);
 }
 
 int HotkeyFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  return walkFrame(node, kFirstFrameId, settingsStore().currentHotkey, HotkeyFrameVersions,
+  return walkFrame(node, kFirstHotkeyFrameId, settingsStore().currentHotkey, HotkeyFrameVersions,
                    direction);
 }
 
