@@ -68,7 +68,11 @@ std::vector<Finding> checkDocument(const std::string& bytes, const CheckDevice& 
   SourcePosition where;
   std::string reason;
   if (!loadAsTheDeviceDoes(bytes, document, where, reason)) {
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '.')) reason.pop_back();
+    // One line: the parser's reason may run over several.
+    for (char& c : reason) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
     findings.push_back({where.line ? where.line : 1, where.column ? where.column : 1, Severity::Error,
                         "xml-unreadable",
                         "the device cannot read this document (" + (reason.empty() ? "no reason given" : reason) +

@@ -79,15 +79,17 @@ std::string marksText(const std::optional<Text>& mimeType, const std::optional<T
 std::string misspeltMarks(const std::optional<Text>& mimeType, const std::optional<Text>& stringType) {
   std::string text;
   if (mimeType && !equalsText(mimeType, WSTR("binHex"))) {
-    text += "MIMETYPE " + quoted(*mimeType) +
-            (textCompareNoCase(mimeType->c_str(), WSTR("binHex")) == 0 ? " is not the mark binHex"
-                                                                        : " is no mark the device knows (it knows binHex)");
+    text += "MIMETYPE " + quoted(*mimeType) + " is not the mark binHex";
   }
   if (stringType && !equalsText(stringType, WSTR("PWD1")) && !equalsText(stringType, WSTR("PWD2"))) {
     text += std::string(text.empty() ? "" : "; ") + "STRINGTYPE " + quoted(*stringType) +
-            " is none of the marks PWD1 and PWD2";
+            " is neither of the marks PWD1 and PWD2";
   }
-  if (!text.empty()) text += " (marks are compared letter for letter)";
+  const bool caseOnly =
+      (mimeType && textCompareNoCase(mimeType->c_str(), WSTR("binHex")) == 0) ||
+      (stringType && (textCompareNoCase(stringType->c_str(), WSTR("PWD1")) == 0 ||
+                      textCompareNoCase(stringType->c_str(), WSTR("PWD2")) == 0));
+  if (!text.empty() && caseOnly) text += " (marks are compared letter for letter)";
   return text;
 }
 
@@ -162,6 +164,7 @@ void Checker::checkValue(ConfigNode& element, const WalkTable& table, const Sche
     return;
   }
 
+  if (type == NodeType::ENUM || type == NodeType::OPTION) checkItems(element, node);
   std::optional<std::int32_t> read = readNumber(element, node);
   if (!read) return;
   if (type == NodeType::CHECK) {
@@ -390,13 +393,21 @@ void Checker::checkChoice(ConfigNode& element, const SchemaNode& node, std::int3
             ", but the schema gives it " + std::to_string(sameName->value) + ": the device stores " +
             std::to_string(read) + ", which is " + known->name);
   }
-  // Items that could be chosen later with a code no action has.
+}
+
+void Checker::checkItems(ConfigNode& element, const SchemaNode& node) {
+  if (node.items.empty()) return;
+  std::optional<Text> chosen = attributeOf(element, WSTR("VALUE"));
   for (const ComRef<IXMLDOMElement>& item : namedChildren(element.element())) {
     AttributeText itemName(item.get(), WSTR("NAME"));
     AttributeText itemValue(item.get(), WSTR("VALUE"));
+    // The chosen item is judged with the choice.
     if (!itemValue.present() || itemName.equals(chosen ? chosen->c_str() : WSTR(""))) continue;
     Text value(itemValue.data(), itemValue.length());
-    if (byCode(parseDecimal(value.c_str())) != nullptr) continue;
+    const std::int32_t code = parseDecimal(value.c_str());
+    bool known = false;
+    for (const SchemaItem& schemaItem : node.items) known = known || schemaItem.value == code;
+    if (known) continue;
     std::size_t index = index_.count(item.get()) ? index_[item.get()] : indexOf(element);
     add(index, "VALUE", Severity::Warning, "enum-code",
         "item " + quoted(Text(itemName.data(), itemName.length())) + " carries VALUE " + quoted(value) +
@@ -527,13 +538,14 @@ void Checker::checkPassword(ConfigNode& element, const SchemaNode& node) {
       add(element, "VALUE", Severity::Error, "password-scramble",
           "VALUE decodes with the scrambling of STRINGTYPE PWD2 to " + quoted(*password) +
               ", but without it the digits read " + quoted(*plain) +
-              ": they look like binHex that was not scrambled. " + outcome +
+              ": they look like binHex that was not scrambled, and " + outcome +
               "; qrvdevice encode-password writes the element for " + quoted(*plain));
     } else {
       add(element, "VALUE", Severity::Error, "password-decode",
           "VALUE decodes to characters nobody types into a password (" + quoted(*password) + "): " +
-              outcome + "; qrvdevice encode-password writes the element for a password, and one "
-                        "written as plain text goes without MIMETYPE and STRINGTYPE");
+              outcome + "; if " + quoted(*raw) +
+              " is the password itself, write it without MIMETYPE and STRINGTYPE, or take the "
+              "element from qrvdevice encode-password");
     }
   } else if (control) {
     add(element, "VALUE", Severity::Error, "string-control",

@@ -127,7 +127,7 @@ std::string quoted(const Text& text, std::size_t limit) {
       break;
     }
     WCHAR c = text[i];
-    if (c < 0x20 || c == 0x7F) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
       static const char digits[] = "0123456789abcdef";
       out += "\\x";
       out += digits[(c >> 4) & 0xF];
@@ -309,7 +309,11 @@ void Checker::checkChild(ConfigNode& element, const WalkTable& table, const Sect
     }
     message += ": the device passes over it";
     if (inside > 0) message += " and the " + std::to_string(inside) + " element(s) with ids inside it";
-    if (ownId) message += "; its own id is not applied either";
+    if (ownId) {
+      const SchemaNode* own = table.view->byId(element.getId());
+      message += own != nullptr && !own->stub ? ", so " + parameterTitle(*own) + " is not applied"
+                                              : std::string(", id and all");
+    }
     add(element, typeText ? "TYPE" : nullptr, ownId || inside ? Severity::Error : Severity::Warning,
         typeText ? "type-unknown" : "type-missing", message);
     return;

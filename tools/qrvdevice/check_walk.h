@@ -77,6 +77,7 @@ struct Checker {
   void checkNumberText(ConfigNode& element, const SchemaNode& node, std::int32_t read);
   void checkSwitchText(ConfigNode& element, const SchemaNode& node, std::int32_t read);
   void checkChoice(ConfigNode& element, const SchemaNode& node, std::int32_t read);
+  void checkItems(ConfigNode& element, const SchemaNode& node);
   void checkStringMarks(ConfigNode& element, const SchemaNode& node);
   void checkStoredText(ConfigNode& element, const SchemaNode& node, const Text& text,
                        std::size_t capacity);
