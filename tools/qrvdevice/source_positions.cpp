@@ -115,7 +115,9 @@ SourcePosition SourcePositions::at(std::size_t offset) const {
   auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
   std::size_t line = static_cast<std::size_t>(after - lineStarts_.begin());
   std::size_t column = 1;
-  for (std::size_t i = lineStarts_[line - 1]; i < offset; ++i) {
+  std::size_t from = lineStarts_[line - 1];
+  if (from == 0 && text_.compare(0, 3, "\xEF\xBB\xBF") == 0) from = 3;  // the byte-order mark
+  for (std::size_t i = from; i < offset; ++i) {
     if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) ++column;  // not a continuation byte
   }
   return {line, column};
