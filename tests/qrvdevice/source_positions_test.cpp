@@ -32,15 +32,23 @@ TEST(SourcePositions, ElementsAndAttributesStandWhereTheFileHasThem) {
   const Case cases[] = {
       {"nested, a tag over two lines, a tab",
        kNested,
-       {{0, nullptr, 1, 1}, {1, nullptr, 2, 3}, {1, "x", 3, 4}, {2, nullptr, 4, 2}, {2, "y", 4, 5},
+       {{0, nullptr, 1, 1},
+        {1, nullptr, 2, 3},
+        {1, "x", 3, 4},
+        {2, nullptr, 4, 2},
+        {2, "y", 4, 5},
         {2, "z", 4, 11}}},
       {"the document element after the prolog and a comment with a tag in it",
        "<?xml version='1.0'?>\n<!-- <fake/> -->\n<?pi <x/>?>\n  <root a='1'><k/></root>",
        {{0, nullptr, 4, 3}, {0, "a", 4, 9}, {1, nullptr, 4, 15}}},
-      {"columns count characters, not bytes", "<a v='\xC3\xA9\xE2\x82\xAC'><b/></a>", {{1, nullptr, 1, 11}}},
+      {"columns count characters, not bytes",
+       "<a v='\xC3\xA9\xE2\x82\xAC'><b/></a>",
+       {{1, nullptr, 1, 11}}},
       {"a UTF-16 file", utf16le(kNested), {{1, nullptr, 2, 3}, {2, "y", 4, 5}}},
       {"an attribute the tag does not have", "<a>\n <b c='1'/></a>", {{1, "d", 2, 2}}},
-      {"a byte-order mark before UTF-8", "\xEF\xBB\xBF<a>\n<b/></a>", {{0, nullptr, 1, 1}, {1, nullptr, 2, 1}}},
+      {"a byte-order mark before UTF-8",
+       "\xEF\xBB\xBF<a>\n<b/></a>",
+       {{0, nullptr, 1, 1}, {1, nullptr, 2, 1}}},
       {"another encoding keeps lines, not columns",
        "<?xml version='1.0' encoding='ISO-8859-1'?>\n<a>\n  <b\n  c='\xE9'/></a>",
        {{0, nullptr, 2, 1}, {1, nullptr, 4, 1}}},
@@ -50,7 +58,8 @@ TEST(SourcePositions, ElementsAndAttributesStandWhereTheFileHasThem) {
     SourcePositions positions;
     ASSERT_TRUE(positions.read(c.bytes));
     for (const Spot& spot : c.spots) {
-      SCOPED_TRACE(std::to_string(spot.element) + (spot.attribute ? std::string(" ") + spot.attribute : ""));
+      SCOPED_TRACE(std::to_string(spot.element) +
+                   (spot.attribute ? std::string(" ") + spot.attribute : ""));
       SourcePosition at = spot.attribute ? positions.attribute(spot.element, spot.attribute)
                                          : positions.element(spot.element);
       EXPECT_EQ(at.line, spot.line);

@@ -48,33 +48,62 @@ TEST(StateDiff, EachChangeIsOneLine) {
   auto none = [](DeviceSettings&) {};
   const Case cases[] = {
       {"nothing", none, none, {}},
-      {"a switch", none, [](DeviceSettings& s) { s.settings[1] = 0; }, {"~ Taskbar Enabled: on -> off"}},
-      {"a view setting", none, [](DeviceSettings& s) { s.viewSettings[1] = 0; }, {"~ Show Taskbar: on -> off"}},
-      {"a browser bar is one change, written twice", none,
-       [](DeviceSettings& s) { s.viewSettings[21] = 0; s.settings[21] = 0; }, {"~ Browser Toolbar: on -> off"}},
-      {"a bar's setting alone", none, [](DeviceSettings& s) { s.settings[21] = 0; },
+      {"a switch",
+       none,
+       [](DeviceSettings& s) { s.settings[1] = 0; },
+       {"~ Taskbar Enabled: on -> off"}},
+      {"a view setting",
+       none,
+       [](DeviceSettings& s) { s.viewSettings[1] = 0; },
+       {"~ Show Taskbar: on -> off"}},
+      {"a browser bar is one change, written twice",
+       none,
+       [](DeviceSettings& s) {
+         s.viewSettings[21] = 0;
+         s.settings[21] = 0;
+       },
+       {"~ Browser Toolbar: on -> off"}},
+      {"a bar's setting alone",
+       none,
+       [](DeviceSettings& s) { s.settings[21] = 0; },
        {"~ setting 21 (Browser Toolbar): on -> off"}},
-      {"a number no switch has", none, [](DeviceSettings& s) { s.settings[77] = 3; },
+      {"a number no switch has",
+       none,
+       [](DeviceSettings& s) { s.settings[77] = 3; },
        {"~ setting 77: not set -> on (3)"}},
-      {"the password is never shown", [](DeviceSettings& s) { s.password = u"old"; },
-       [](DeviceSettings& s) { s.password = u"new secret"; }, {"~ administrator password: changed"}},
-      {"a password set", none, [](DeviceSettings& s) { s.password = u"x"; }, {"+ administrator password: set"}},
-      {"a password cleared", [](DeviceSettings& s) { s.password = u"x"; },
-       [](DeviceSettings& s) { s.password.clear(); }, {"- administrator password: cleared"}},
+      {"the password is never shown",
+       [](DeviceSettings& s) { s.password = u"old"; },
+       [](DeviceSettings& s) { s.password = u"new secret"; },
+       {"~ administrator password: changed"}},
+      {"a password set",
+       none,
+       [](DeviceSettings& s) { s.password = u"x"; },
+       {"+ administrator password: set"}},
+      {"a password cleared",
+       [](DeviceSettings& s) { s.password = u"x"; },
+       [](DeviceSettings& s) { s.password.clear(); },
+       {"- administrator password: cleared"}},
       {"applications added, changed and removed by place",
-       [](DeviceSettings& s) { s.applications = {app("Inventory", "\\inv.exe"), app("Notes", "\\n.exe")}; },
+       [](DeviceSettings& s) {
+         s.applications = {app("Inventory", "\\inv.exe"), app("Notes", "\\n.exe")};
+       },
        [](DeviceSettings& s) {
          s.applications = {app("Inventory", "\\inv2.exe")};
          s.applications[0].runAtStartup = 1;
        },
-       {"~ application 1 \"Inventory\": executable \"\\inv.exe\" -> \"\\inv2.exe\", run at startup 0 -> 1",
+       {"~ application 1 \"Inventory\": executable \"\\inv.exe\" -> \"\\inv2.exe\", run at startup "
+        "0 -> 1",
         "- application 2: \"Notes\""}},
-      {"an application added", none,
+      {"an application added",
+       none,
        [](DeviceSettings& s) { s.applications = {app("Scanner", "\\scan.exe")}; },
        {"+ application 1: \"Scanner\" \\scan.exe"}},
-      {"built-in hotkeys stored for the first time are no change", none,
-       [](DeviceSettings& s) { s.hotkeys = builtInHotkeys(); }, {}},
-      {"a built-in hotkey given an action", none,
+      {"built-in hotkeys stored for the first time are no change",
+       none,
+       [](DeviceSettings& s) { s.hotkeys = builtInHotkeys(); },
+       {}},
+      {"a built-in hotkey given an action",
+       none,
        [](DeviceSettings& s) {
          s.hotkeys = builtInHotkeys();
          s.hotkeys[0] = hotkey(179, 0, 0, "\\inv.exe");
@@ -84,13 +113,15 @@ TEST(StateDiff, EachChangeIsOneLine) {
        [](DeviceSettings& s) { s.hotkeys = {hotkey(65, 2, 2)}; },
        [](DeviceSettings& s) { s.hotkeys = {hotkey(122, 2, 3)}; },
        {"- hotkey Ctrl + A", "+ hotkey Ctrl + F11: Launch QRV Config"}},
-      {"error pages installed and changed", none,
+      {"error pages installed and changed",
+       none,
        [](DeviceSettings& s) {
          s.errorPages = defaultErrorPages();
          (*s.errorPages)[2] = u"\\my404.htm";
        },
        {"+ error pages: the defaults are installed",
-        "~ error page (404) Object Not Found: \"\\Windows\\ErrorPages\\404.htm\" -> \"\\my404.htm\""}},
+        "~ error page (404) Object Not Found: \"\\Windows\\ErrorPages\\404.htm\" -> "
+        "\"\\my404.htm\""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,9 +1,9 @@
 // The administrator's tools around the pre-flight: check and plan on good documents, the plan
 // leaving the device as it was, help and wrong use, what run says it did, the password encoder,
 // the schema reference, and the README's sessions, which must show what the tools really say.
-#include "scenario_device.h"
-
 #include <map>
+
+#include "scenario_device.h"
 
 using nlohmann::json;
 
@@ -68,7 +68,8 @@ TEST(AdminTools, ExamplesAndExportsCheckWithoutErrors) {
     SCOPED_TRACE(state);
     ASSERT_EQ(device.load(state).code, 0);
     device.ok({"run", "/e", "\\Temp\\export.xml"});
-    CommandResult result = device.run({"check", device.file("Temp/export.xml").string(), "--device", "--json"});
+    CommandResult result =
+        device.run({"check", device.file("Temp/export.xml").string(), "--device", "--json"});
     EXPECT_EQ(result.code, 0);
     EXPECT_EQ(findingsOf(result), json::array()) << result.out;
   }
@@ -82,7 +83,8 @@ TEST(AdminTools, APlanOfADevicesOwnExportChangesNothing) {
     ASSERT_EQ(device.load(state).code, 0);
     device.ok({"run", "/e", "\\Temp\\export.xml"});
     CommandResult plan = device.ok({"plan", device.file("Temp/export.xml").string()});
-    EXPECT_NE(plan.out.find("plan: no changes, 0 error(s), 0 warning(s)"), std::string::npos) << plan.out;
+    EXPECT_NE(plan.out.find("plan: no changes, 0 error(s), 0 warning(s)"), std::string::npos)
+        << plan.out;
     EXPECT_EQ(plan.out.find("\n~"), std::string::npos) << plan.out;
   }
 }
@@ -105,8 +107,8 @@ TEST(AdminTools, APlanFromAStateNeedsNoDevice) {
   ScenarioDevice nowhere;  // no device is created
   fs::path state = nowhere.root() / "busy.json";
   writeHostFile(state, kBusyState);
-  CommandResult plan =
-      nowhere.run({"plan", std::string(QRV_EXAMPLES_DIR) + "/kiosk.xml", "--state", state.string(), "--json"});
+  CommandResult plan = nowhere.run(
+      {"plan", std::string(QRV_EXAMPLES_DIR) + "/kiosk.xml", "--state", state.string(), "--json"});
   ASSERT_EQ(plan.code, 0) << plan.err;
   json out = json::parse(plan.out);
   EXPECT_EQ(out["before"]["password"], "s3cret");
@@ -135,8 +137,10 @@ std::vector<std::string> shellWords(const std::string& line) {
   bool inWord = false, quoted = false;
   for (char c : line) {
     if (quoted) {
-      if (c == '\'') quoted = false;
-      else word += c;
+      if (c == '\'')
+        quoted = false;
+      else
+        word += c;
     } else if (c == '\'') {
       quoted = inWord = true;
     } else if (c == ' ') {
@@ -220,11 +224,12 @@ TEST(AdminTools, HelpAndWrongUse) {
     EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
   }
   // Every command has its help.
-  for (const char* command : {"init", "load", "show", "push", "run", "report", "path", "check", "plan",
-                              "schema", "encode-password", "help"}) {
+  for (const char* command : {"init", "load", "show", "push", "run", "report", "path", "check",
+                              "plan", "schema", "encode-password", "help"}) {
     CommandResult result = device.run({command, "--help"});
     EXPECT_EQ(result.code, 0) << command;
-    EXPECT_NE(result.out.find(std::string("usage: qrvdevice ") + command), std::string::npos) << command;
+    EXPECT_NE(result.out.find(std::string("usage: qrvdevice ") + command), std::string::npos)
+        << command;
     EXPECT_NE(result.out.find("Example"), std::string::npos) << command;
   }
 }
@@ -238,19 +243,34 @@ TEST(AdminTools, RunSaysWhatTheLauncherDid) {
   };
   const std::string folder = "\\Program Files\\Agent\\Mirdak\\";
   const Case cases[] = {
-      {"a misnamed package file", {"QRVall.xml"}, {"run"},
-       {"left alone: " + folder + "QRVall.xml is no name the launcher looks for (did you mean QRVall.cfg?)",
-        "no package file found: the current configuration was exported to \\Temp\\CVConfiguration.xml instead"}},
-      {"a general and two family files", {"QRVall.cfg", "PIKall.cfg", "TORVAall.cfg"}, {"run"},
-       {"applied " + folder + "QRVall.cfg and deleted it", "applied " + folder + "PIKall.cfg and deleted it",
+      {"a misnamed package file",
+       {"QRVall.xml"},
+       {"run"},
+       {"left alone: " + folder +
+            "QRVall.xml is no name the launcher looks for (did you mean QRVall.cfg?)",
+        "no package file found: the current configuration was exported to "
+        "\\Temp\\CVConfiguration.xml instead"}},
+      {"a general and two family files",
+       {"QRVall.cfg", "PIKall.cfg", "TORVAall.cfg"},
+       {"run"},
+       {"applied " + folder + "QRVall.cfg and deleted it",
+        "applied " + folder + "PIKall.cfg and deleted it",
         "waiting for a later run: " + folder + "TORVAall.cfg"}},
-      {"an import path that names nothing", {}, {"run", "/i", "\\Temp\\absent.xml"},
+      {"an import path that names nothing",
+       {},
+       {"run", "/i", "\\Temp\\absent.xml"},
        {"/i \\Temp\\absent.xml: the file names nothing; nothing was applied"}},
-      {"an export", {}, {"run", "--", "/e", "\\Temp\\out.xml"},
+      {"an export",
+       {},
+       {"run", "--", "/e", "\\Temp\\out.xml"},
        {"exported the current configuration to \\Temp\\out.xml (on the host: "}},
-      {"a raw line", {}, {"run", "--line", "/export \"\\Temp\\my out.xml\""},
+      {"a raw line",
+       {},
+       {"run", "--line", "/export \"\\Temp\\my out.xml\""},
        {"exported the current configuration to \\Temp\\my out.xml"}},
-      {"an option the launcher does not know", {}, {"run", "/x"},
+      {"an option the launcher does not know",
+       {},
+       {"run", "/x"},
        {"the launcher does nothing with '/x'"}},
   };
   for (const Case& c : cases) {
@@ -261,7 +281,8 @@ TEST(AdminTools, RunSaysWhatTheLauncherDid) {
       device.writeFile("Program Files/Agent/Mirdak/" + name, taskbarDocument(0));
     }
     CommandResult result = device.ok(c.args);
-    for (const std::string& line : c.said) EXPECT_NE(result.out.find(line), std::string::npos) << result.out;
+    for (const std::string& line : c.said)
+      EXPECT_NE(result.out.find(line), std::string::npos) << result.out;
   }
 }
 
@@ -271,12 +292,14 @@ TEST(AdminTools, StrictRunsFailOnAReportedError) {
   device.writeFile("Temp/broken.xml", "<PARAM");
   device.writeFile("Temp/good.xml", taskbarDocument(0));
   EXPECT_EQ(device.run({"run", "/i", "\\Temp\\good.xml"}).code, 0);
-  EXPECT_EQ(device.run({"run", "--strict", "/i", "\\Temp\\good.xml"}).code, 0);  // gone: nothing to report
+  EXPECT_EQ(device.run({"run", "--strict", "/i", "\\Temp\\good.xml"}).code,
+            0);  // gone: nothing to report
   EXPECT_EQ(device.run({"run", "/i", "\\Temp\\broken.xml"}).code, 0);
   device.writeFile("Temp/broken.xml", "<PARAM");
   CommandResult strict = device.run({"run", "--strict", "/i", "\\Temp\\broken.xml"});
   EXPECT_EQ(strict.code, 1);
-  EXPECT_NE(strict.out.find("applied \\Temp\\broken.xml with 1 error(s) and deleted it"), std::string::npos)
+  EXPECT_NE(strict.out.find("applied \\Temp\\broken.xml with 1 error(s) and deleted it"),
+            std::string::npos)
       << strict.out;
   EXPECT_NE(strict.err.find("(--strict)"), std::string::npos) << strict.err;
 }
@@ -289,11 +312,13 @@ TEST(AdminTools, EncodedPasswordsAreWhatTheDeviceStores) {
       device.init();
       ASSERT_EQ(device.load(R"({"password": "before"})").code, 0);
       CommandResult encoded = device.ok({"encode-password", text, "--version", version});
-      EXPECT_NE(encoded.out.find(std::string("STRINGTYPE=\"") + (version[4] == '1' ? "PWD2" : "PWD1")),
-                std::string::npos)
+      EXPECT_NE(
+          encoded.out.find(std::string("STRINGTYPE=\"") + (version[4] == '1' ? "PWD2" : "PWD1")),
+          std::string::npos)
           << encoded.out;
       std::string element = encoded.out.substr(0, encoded.out.size() - 1);
-      std::string document = configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\">" + element + "</PARAM>", version);
+      std::string document = configurationDocument(
+          "<PARAM NAME=\"Admin\" TYPE=\"NODE\">" + element + "</PARAM>", version);
       device.writeFile("Temp/p.xml", document);
       writeHostFile(device.root() / "p.xml", document);
       EXPECT_EQ(device.run({"check", (device.root() / "p.xml").string()}).code, 0);
@@ -302,7 +327,8 @@ TEST(AdminTools, EncodedPasswordsAreWhatTheDeviceStores) {
     }
   }
   ScenarioDevice device;
-  for (const std::string& text : {std::string("\xD0\x96"), std::string(260, 'p'), std::string("a\x01")}) {
+  for (const std::string& text :
+       {std::string("\xD0\x96"), std::string(260, 'p'), std::string("a\x01")}) {
     CommandResult refused = device.run({"encode-password", text});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "");

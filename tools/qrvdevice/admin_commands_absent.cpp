@@ -1,9 +1,8 @@
 // The administrator's desktop tools where they are not built: each says so.
-#include "tools/qrvdevice/admin_commands.h"
-
-#include "tools/qrvdevice/commands.h"
-
 #include <iostream>
+
+#include "tools/qrvdevice/admin_commands.h"
+#include "tools/qrvdevice/commands.h"
 
 namespace {
 

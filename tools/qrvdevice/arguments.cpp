@@ -48,7 +48,8 @@ bool parseArguments(const CommandSpec& spec, const std::vector<std::string>& arg
     const OptionSpec* option = findOption(spec, name);
     if (option == nullptr) {
       problem = "unknown option '" + name + "' for " + spec.name;
-      if (spec.restIsPassedOn) problem += " (arguments for the launcher that begin with - go after --)";
+      if (spec.restIsPassedOn)
+        problem += " (arguments for the launcher that begin with - go after --)";
       return false;
     }
     if (option->valueName == nullptr) {
@@ -77,8 +78,8 @@ bool parseArguments(const CommandSpec& spec, const std::vector<std::string>& arg
       expected = std::to_string(spec.minArguments) + " to " + std::to_string(spec.maxArguments) +
                  " arguments";
     }
-    problem = std::string(spec.name) + " takes " + expected + ", not " +
-              std::to_string(out.plain.size());
+    problem =
+        std::string(spec.name) + " takes " + expected + ", not " + std::to_string(out.plain.size());
     return false;
   }
   return true;

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct OptionSpec {
-  const char* name;      // "--state"
-  const char* valueName; // "STATE.json" for an option that takes a value; null for a switch
-  const char* help;      // one line
+  const char* name;       // "--state"
+  const char* valueName;  // "STATE.json" for an option that takes a value; null for a switch
+  const char* help;       // one line
 };
 
 struct CommandSpec {

@@ -2,15 +2,15 @@
 // refuses), libxml2 says where each element stands, and the checker walks it.
 #include "tools/qrvdevice/check.h"
 
-#include "platform/com_ref.h"
-#include "platform/device.h"
-#include "tools/qrvdevice/check_walk.h"
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
+
+#include "platform/com_ref.h"
+#include "platform/device.h"
+#include "tools/qrvdevice/check_walk.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +52,8 @@ bool loadAsTheDeviceDoes(const std::string& bytes, ComRef<IXMLDOMDocument>& docu
         parseError->get_line(&line);
         parseError->get_linepos(&column);
       }
-      where = {static_cast<std::size_t>(line > 0 ? line : 1), static_cast<std::size_t>(column > 0 ? column : 1)};
+      where = {static_cast<std::size_t>(line > 0 ? line : 1),
+               static_cast<std::size_t>(column > 0 ? column : 1)};
     }
   }
   device::setRootDir(previous);
@@ -73,9 +74,10 @@ std::vector<Finding> checkDocument(const std::string& bytes, const CheckDevice& 
       if (c == '\n' || c == '\r') c = ' ';
     }
     while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
-    findings.push_back({where.line ? where.line : 1, where.column ? where.column : 1, Severity::Error,
-                        "xml-unreadable",
-                        "the device cannot read this document (" + (reason.empty() ? "no reason given" : reason) +
+    findings.push_back({where.line ? where.line : 1, where.column ? where.column : 1,
+                        Severity::Error, "xml-unreadable",
+                        "the device cannot read this document (" +
+                            (reason.empty() ? "no reason given" : reason) +
                             "): it applies nothing"});
     return findings;
   }

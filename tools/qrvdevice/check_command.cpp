@@ -1,15 +1,14 @@
 // `qrvdevice check`: the findings of a document for the device it is meant for.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "platform/device.h"
 #include "tools/qrvdevice/admin_commands.h"
 #include "tools/qrvdevice/check.h"
 #include "tools/qrvdevice/commands.h"
 #include "tools/qrvdevice/device_state.h"
 #include "tools/qrvdevice/state_json.h"
-
-#include "platform/device.h"
-
-#include <fstream>
-#include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -40,12 +39,14 @@ int commandCheck(const std::string& file, const CheckTarget& target, bool asJson
     if (!readBytes(target.stateFile, text)) return usageFailure("cannot read " + target.stateFile);
     LoadableState state;
     std::string problem;
-    if (!stateFromJson(text, state, problem)) return usageFailure(target.stateFile + ": " + problem);
+    if (!stateFromJson(text, state, problem))
+      return usageFailure(target.stateFile + ": " + problem);
     settings = state.settings;
     description = "the device of " + target.stateFile;
   } else if (target.kind == CheckTarget::Kind::Device) {
     if (!deviceExists()) {
-      std::cerr << "qrvdevice: no device at " << deviceRoot() << " (create one with: qrvdevice init)\n";
+      std::cerr << "qrvdevice: no device at " << deviceRoot()
+                << " (create one with: qrvdevice init)\n";
       return kExitFailed;
     }
     device::Lock lock;

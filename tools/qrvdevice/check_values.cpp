@@ -1,25 +1,26 @@
 // The checker's values: each parameter read with the plug-in's own ConfigNode operations, as
 // its handler reads it, and the text of VALUE compared with what the device makes of it
 // (switches, numbers and their ranges, choices, texts and their fields, binHex, passwords).
-#include "tools/qrvdevice/check_walk.h"
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
 
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/com_ref.h"
 #include "plugin/settings/handlers.h"
 #include "plugin/settings/text_fields.h"
+#include "tools/qrvdevice/check_walk.h"
 #include "tools/qrvdevice/nearest.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <memory>
 
 namespace {
 
 constexpr std::int32_t kEnableQrvId = 61009;
 constexpr std::int32_t kPasswordId = 61001;
 
-bool isBlank(WCHAR c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(WCHAR c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 bool isHexDigit(WCHAR c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -76,19 +77,20 @@ std::string marksText(const std::optional<Text>& mimeType, const std::optional<T
 }
 
 // Marks that are written but are none the device knows; empty when there are none.
-std::string misspeltMarks(const std::optional<Text>& mimeType, const std::optional<Text>& stringType) {
+std::string misspeltMarks(const std::optional<Text>& mimeType,
+                          const std::optional<Text>& stringType) {
   std::string text;
   if (mimeType && !equalsText(mimeType, WSTR("binHex"))) {
     text += "MIMETYPE " + quoted(*mimeType) + " is not the mark binHex";
   }
-  if (stringType && !equalsText(stringType, WSTR("PWD1")) && !equalsText(stringType, WSTR("PWD2"))) {
+  if (stringType && !equalsText(stringType, WSTR("PWD1")) &&
+      !equalsText(stringType, WSTR("PWD2"))) {
     text += std::string(text.empty() ? "" : "; ") + "STRINGTYPE " + quoted(*stringType) +
             " is neither of the marks PWD1 and PWD2";
   }
-  const bool caseOnly =
-      (mimeType && textCompareNoCase(mimeType->c_str(), WSTR("binHex")) == 0) ||
-      (stringType && (textCompareNoCase(stringType->c_str(), WSTR("PWD1")) == 0 ||
-                      textCompareNoCase(stringType->c_str(), WSTR("PWD2")) == 0));
+  const bool caseOnly = (mimeType && textCompareNoCase(mimeType->c_str(), WSTR("binHex")) == 0) ||
+                        (stringType && (textCompareNoCase(stringType->c_str(), WSTR("PWD1")) == 0 ||
+                                        textCompareNoCase(stringType->c_str(), WSTR("PWD2")) == 0));
   if (!text.empty() && caseOnly) text += " (marks are compared letter for letter)";
   return text;
 }
@@ -121,17 +123,18 @@ std::vector<ComRef<IXMLDOMElement>> namedChildren(IXMLDOMElement* parent) {
 
 }  // namespace
 
-void Checker::checkValue(ConfigNode& element, const WalkTable& table, const SchemaNode& node) {
-  (void)table;
+void Checker::checkValue(ConfigNode& element, const SchemaNode& node) {
   const ParamHandler handler = node.entry->handler;
   const std::int32_t id = node.entry->id;
   const NodeType type = element.getType();
 
-  if (handler == GeneralParamHandler && id != kEnableQrvId && id != kPasswordId && enableQrv_ == 0) {
+  if (handler == GeneralParamHandler && id != kEnableQrvId && id != kPasswordId &&
+      enableQrv_ == 0) {
     add(element, nullptr, Severity::Error, "gate-off",
         "'Enable QRV' is off " +
-            (enableQrvElement_ ? "(line " + std::to_string(lineOf(*enableQrvElement_)) + " sets it to 0)"
-                               : "on " + device_.description) +
+            (enableQrvElement_
+                 ? "(line " + std::to_string(lineOf(*enableQrvElement_)) + " sets it to 0)"
+                 : "on " + device_.description) +
             ": the device does not apply " + node.name +
             " (with Enable QRV off only Enable QRV and the password are applied)");
     return;
@@ -262,8 +265,8 @@ void Checker::explainMissingChoice(ConfigNode& element, const SchemaNode& node) 
     add(element, "VALUE", Severity::Error, "enum-items",
         node.name + " " + quotedUtf8(name) +
             " is written without its list of items: the choice is looked up among the "
-            "element's own ENUM items, so " + leaves +
-            "; write the items as an export does (qrvdevice schema lists them)" +
+            "element's own ENUM items, so " +
+            leaves + "; write the items as an export does (qrvdevice schema lists them)" +
             (isCode ? ", and name the chosen item in VALUE, not its code" : ""));
     return;
   }
@@ -280,25 +283,28 @@ void Checker::explainMissingChoice(ConfigNode& element, const SchemaNode& node) 
   if (isCode) {
     std::string example;
     for (const SchemaItem& item : node.items) {
-      if (std::to_string(item.value) == name) example = " ('" + item.name + "' for code " + name + ")";
+      if (std::to_string(item.value) == name)
+        example = " ('" + item.name + "' for code " + name + ")";
     }
     add(element, "VALUE", Severity::Error, "enum-item",
         "VALUE " + quotedUtf8(name) + " is a code, but the VALUE of " + node.name +
-            " names the chosen item by its NAME" + example + ": the device finds no item of that name, so " +
-            leaves);
+            " names the chosen item by its NAME" + example +
+            ": the device finds no item of that name, so " + leaves);
     return;
   }
   int near = nearestOf(name, names, 4, true);
   add(element, "VALUE", Severity::Error, "enum-item",
       quotedUtf8(name) + " names none of the items of " + node.name +
-          (near >= 0 ? " (did you mean '" + names[static_cast<std::size_t>(near)] + "'?)" : std::string()) +
+          (near >= 0 ? " (did you mean '" + names[static_cast<std::size_t>(near)] + "'?)"
+                     : std::string()) +
           ": " + leaves);
 }
 
 void Checker::checkSwitchText(ConfigNode& element, const SchemaNode& node, std::int32_t read) {
   std::optional<Text> raw = attributeOf(element, WSTR("VALUE"));
   if (!raw || *raw == WSTR("0") || *raw == WSTR("1")) return;
-  static const char* const offWords[] = {"off", "false", "no", "n", "f", "disabled", "disable", "none", "0"};
+  static const char* const offWords[] = {"off",      "false",   "no",   "n", "f",
+                                         "disabled", "disable", "none", "0"};
   const std::string word = lowerTrimmed(*raw);
   bool meantOff = std::find(std::begin(offWords), std::end(offWords), word) != std::end(offWords);
   if (!meantOff && !word.empty() && std::all_of(word.begin(), word.end(), [](unsigned char c) {
@@ -358,8 +364,8 @@ void Checker::checkNumberText(ConfigNode& element, const SchemaNode& node, std::
     add(element, "VALUE", Severity::Warning, "integer-range",
         std::to_string(read) + " is outside the range " +
             (range.min ? std::to_string(*range.min) : std::string("...")) + " to " +
-            (range.max ? std::to_string(*range.max) : std::string("...")) + " that the schema gives " +
-            node.name + ": the device stores it as it stands");
+            (range.max ? std::to_string(*range.max) : std::string("...")) +
+            " that the schema gives " + node.name + ": the device stores it as it stands");
   } else if (range.step && *range.step > 1 && (read - range.min.value_or(0)) % *range.step != 0) {
     add(element, "VALUE", Severity::Warning, "integer-range",
         std::to_string(read) + " is not a step of " + std::to_string(*range.step) +
@@ -390,8 +396,8 @@ void Checker::checkChoice(ConfigNode& element, const SchemaNode& node, std::int3
   } else if (sameName != nullptr && sameName->value != read) {
     add(element, "VALUE", Severity::Warning, "enum-code",
         "the chosen item " + quotedUtf8(chosenName) + " carries VALUE " + std::to_string(read) +
-            ", but the schema gives it " + std::to_string(sameName->value) + ": the device stores " +
-            std::to_string(read) + ", which is " + known->name);
+            ", but the schema gives it " + std::to_string(sameName->value) +
+            ": the device stores " + std::to_string(read) + ", which is " + known->name);
   }
 }
 
@@ -410,8 +416,9 @@ void Checker::checkItems(ConfigNode& element, const SchemaNode& node) {
     if (known) continue;
     std::size_t index = index_.count(item.get()) ? index_[item.get()] : indexOf(element);
     add(index, "VALUE", Severity::Warning, "enum-code",
-        "item " + quoted(Text(itemName.data(), itemName.length())) + " carries VALUE " + quoted(value) +
-            ", which is no code of " + node.name + " the schema knows (" + itemList(node.items) + ")");
+        "item " + quoted(Text(itemName.data(), itemName.length())) + " carries VALUE " +
+            quoted(value) + ", which is no code of " + node.name + " the schema knows (" +
+            itemList(node.items) + ")");
   }
 }
 
@@ -431,8 +438,9 @@ void Checker::checkStoredText(ConfigNode& element, const SchemaNode& node, const
   }
   if (std::optional<std::size_t> control = firstControl(text)) {
     add(element, "VALUE", Severity::Error, "string-control",
-        node.name + " holds a control character (" + quoted(Text(1, text[*control])) + " at position " +
-            std::to_string(*control) + "): the device does not store such a text");
+        node.name + " holds a control character (" + quoted(Text(1, text[*control])) +
+            " at position " + std::to_string(*control) +
+            "): the device does not store such a text");
     return;
   }
   if (type == NodeType::STRING && marksOf(mimeType, stringType).binHex) {
@@ -454,9 +462,9 @@ void Checker::checkStoredText(ConfigNode& element, const SchemaNode& node, const
     const std::size_t kept = textLength(buffer.get());
     const Text end = Text(buffer.get() + (kept > 12 ? kept - 12 : 0), buffer.get() + kept);
     add(element, "VALUE", Severity::Warning, "string-length",
-        std::to_string(text.size()) + " characters are more than the " + std::to_string(capacity - 1) +
-            " that " + node.name + " keeps: the device cuts it to " + std::to_string(kept) +
-            " characters, ending in " + quoted(end));
+        std::to_string(text.size()) + " characters are more than the " +
+            std::to_string(capacity - 1) + " that " + node.name + " keeps: the device cuts it to " +
+            std::to_string(kept) + " characters, ending in " + quoted(end));
   }
 }
 
@@ -465,7 +473,8 @@ std::optional<Text> Checker::decodeWithout(ConfigNode& element, const WCHAR* mim
   std::optional<Text> raw = attributeOf(element, WSTR("VALUE"));
   BString tag(WSTR("PARAM"));
   ComRef<IXMLDOMElement> scratch;
-  if (!raw || tag.failed() || FAILED(document_->createElement(tag.get(), scratch.out())) || !scratch) {
+  if (!raw || tag.failed() || FAILED(document_->createElement(tag.get(), scratch.out())) ||
+      !scratch) {
     return std::nullopt;
   }
   ConfigNode node;
@@ -510,9 +519,9 @@ void Checker::checkPassword(ConfigNode& element, const SchemaNode& node) {
             "scrambled form)");
   } else if (marks.binHex != wanted.binHex || marks.scrambled != wanted.scrambled) {
     add(element, stringType ? "STRINGTYPE" : "MIMETYPE", Severity::Warning, "password-marks",
-        "the marks (" + marksText(mimeType, stringType) + ") are not those of version " + root_->label() +
-            " (" + marksText(wantMime, wantString) + "): the device reads VALUE " + readingOf(marks) +
-            " and " + stores);
+        "the marks (" + marksText(mimeType, stringType) + ") are not those of version " +
+            root_->label() + " (" + marksText(wantMime, wantString) + "): the device reads VALUE " +
+            readingOf(marks) + " and " + stores);
   }
 
   std::optional<Text> raw = attributeOf(element, WSTR("VALUE"));
@@ -528,10 +537,12 @@ void Checker::checkPassword(ConfigNode& element, const SchemaNode& node) {
             ": the device " + stores + ", only the text before it");
   }
   const std::optional<std::size_t> control = firstControl(*password);
-  const bool unlikely = std::any_of(password->begin(), password->end(),
-                                    [](WCHAR c) { return isControl(c) || (c >= 0x7F && c <= 0xA0); });
-  const std::string outcome = control ? "the device does not store a password that holds control characters"
-                                      : "the device " + stores;
+  const bool unlikely = std::any_of(password->begin(), password->end(), [](WCHAR c) {
+    return isControl(c) || (c >= 0x7F && c <= 0xA0);
+  });
+  const std::string outcome =
+      control ? "the device does not store a password that holds control characters"
+              : "the device " + stores;
   if (marks.scrambled && unlikely) {
     std::optional<Text> plain = decodeWithout(element, WSTR("binHex"), nullptr);
     if (plain && !plain->empty() && std::all_of(plain->begin(), plain->end(), isPlainAscii)) {
@@ -542,8 +553,8 @@ void Checker::checkPassword(ConfigNode& element, const SchemaNode& node) {
               "; qrvdevice encode-password writes the element for " + quoted(*plain));
     } else {
       add(element, "VALUE", Severity::Error, "password-decode",
-          "VALUE decodes to characters nobody types into a password (" + quoted(*password) + "): " +
-              outcome + "; if " + quoted(*raw) +
+          "VALUE decodes to characters nobody types into a password (" + quoted(*password) +
+              "): " + outcome + "; if " + quoted(*raw) +
               " is the password itself, write it without MIMETYPE and STRINGTYPE, or take the "
               "element from qrvdevice encode-password");
     }
@@ -554,8 +565,9 @@ void Checker::checkPassword(ConfigNode& element, const SchemaNode& node) {
   }
   if (password->size() > kPasswordCapacity - 1) {
     add(element, "VALUE", Severity::Error, "password-length",
-        "the password has " + std::to_string(password->size()) + " characters: the device keeps at most " +
-            std::to_string(kPasswordCapacity - 1) + ", so it does not store this one as written");
+        "the password has " + std::to_string(password->size()) +
+            " characters: the device keeps at most " + std::to_string(kPasswordCapacity - 1) +
+            ", so it does not store this one as written");
   }
   for (WCHAR c : *password) {
     if (c > 0xFF) {

@@ -4,6 +4,8 @@
 // document seems to say.
 #include "tools/qrvdevice/check_walk.h"
 
+#include <cstring>
+
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/com_ref.h"
 #include "plugin/schema/builtin_schema.h"
@@ -13,15 +15,13 @@
 #include "tools/qrvdevice/loaded_hotkeys.h"
 #include "tools/qrvdevice/nearest.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr std::int32_t kComponentId = 61000;
 const char kComponentName[] = "Corvane Desktop Utility";
 
-const char* const kTypeNames[] = {"HIDDEN", "NODE",    "ENUM",  "OPTION",    "STRING",
-                                  "INTEGER", "CHECK",  "FRAME", "COMPONENT", "CONFIGURATION"};
+const char* const kTypeNames[] = {"HIDDEN",  "NODE",  "ENUM",  "OPTION",    "STRING",
+                                  "INTEGER", "CHECK", "FRAME", "COMPONENT", "CONFIGURATION"};
 
 const char* typeName(NodeType type) { return kTypeNames[static_cast<int>(type) - 1]; }
 
@@ -183,7 +183,8 @@ std::size_t Checker::indexOf(ConfigNode& element) const {
 
 void Checker::add(std::size_t element, const char* attribute, Severity severity, const char* code,
                   const std::string& message) {
-  SourcePosition at = attribute ? positions_.attribute(element, attribute) : positions_.element(element);
+  SourcePosition at =
+      attribute ? positions_.attribute(element, attribute) : positions_.element(element);
   out_.push_back({at.line, at.column, severity, code, message});
 }
 
@@ -300,15 +301,17 @@ void Checker::checkChild(ConfigNode& element, const WalkTable& table, const Sect
     std::optional<Text> typeText = attributeOf(element, WSTR("TYPE"));
     const bool ownId = hasId(element.element());
     const std::size_t inside = idsBelow(element.element());
-    std::string message = typeText ? "TYPE " + quoted(*typeText) + " is none of the types the device knows"
-                                   : std::string("this element has no TYPE");
+    std::string message =
+        typeText ? "TYPE " + quoted(*typeText) + " is none of the types the device knows"
+                 : std::string("this element has no TYPE");
     if (typeText) {
       std::vector<std::string> names(std::begin(kTypeNames), std::end(kTypeNames));
       int near = nearestOf(utf8(*typeText), names, 2, true);
       if (near >= 0) message += " (did you mean " + names[static_cast<std::size_t>(near)] + "?)";
     }
     message += ": the device passes over it";
-    if (inside > 0) message += " and the " + std::to_string(inside) + " element(s) with ids inside it";
+    if (inside > 0)
+      message += " and the " + std::to_string(inside) + " element(s) with ids inside it";
     if (ownId) {
       const SchemaNode* own = table.view->byId(element.getId());
       message += own != nullptr && !own->stub ? ", so " + parameterTitle(*own) + " is not applied"
@@ -334,7 +337,8 @@ void Checker::checkChild(ConfigNode& element, const WalkTable& table, const Sect
     const std::size_t inside = idsBelow(element.element());
     if (inside > 0) {
       add(element, version ? "VERSION" : "TYPE", Severity::Error, "section-skipped",
-          std::string(version && !version->empty() && (type == NodeType::NODE || type == NodeType::FRAME)
+          std::string(version && !version->empty() &&
+                              (type == NodeType::NODE || type == NodeType::FRAME)
                           ? "this element carries a VERSION"
                           : "this element is TYPE " + std::string(typeName(type))) +
               ", so the device does not look inside it: the " + std::to_string(inside) +
@@ -399,7 +403,8 @@ SectionPath Checker::enterSection(ConfigNode& element, const WalkTable& table,
     return inner;
   }
   for (const SchemaNode& node : view.nodes()) {
-    if (!node.stub && node.name == name && node.entry->id == -1 && !view.childrenOf(node.index).empty()) {
+    if (!node.stub && node.name == name && node.entry->id == -1 &&
+        !view.childrenOf(node.index).empty()) {
       std::vector<std::string> real = view.pathOf(node.index);
       real.push_back(name);
       add(element, "NAME", Severity::Warning, "section-misplaced",
@@ -437,13 +442,15 @@ void Checker::checkUnknownId(ConfigNode& element, const WalkTable& table, std::i
   const std::size_t inside = idsBelow(element.element());
   const std::string lost =
       inside > 0 ? " and the " + std::to_string(inside) + " element(s) with ids inside it" : "";
-  if (table.kind == TableKind::ApplicationList && id >= kFirstApplicationFrameId + kApplicationCapacity &&
+  if (table.kind == TableKind::ApplicationList &&
+      id >= kFirstApplicationFrameId + kApplicationCapacity &&
       id < kFirstApplicationFrameId + 100) {
     add(element, "id", Severity::Error, "application-slot",
         "application frame " + std::to_string(id) + " would be application " +
             std::to_string(id - kFirstApplicationFrameId + 1) + ", but the device keeps " +
-            std::to_string(kApplicationCapacity) + " (frames " + std::to_string(kFirstApplicationFrameId) +
-            " to " + std::to_string(kFirstApplicationFrameId + kApplicationCapacity - 1) +
+            std::to_string(kApplicationCapacity) + " (frames " +
+            std::to_string(kFirstApplicationFrameId) + " to " +
+            std::to_string(kFirstApplicationFrameId + kApplicationCapacity - 1) +
             "): it ignores this frame");
     return;
   }
@@ -451,23 +458,25 @@ void Checker::checkUnknownId(ConfigNode& element, const WalkTable& table, std::i
       id < kFirstHotkeyFrameId + kHotkeyCapacity) {
     const int last = lastOccupiedSlot(listedHotkeys_);
     add(element, "id", Severity::Error, "hotkey-slot",
-        "hotkey frame " + std::to_string(id) + " addresses slot " + std::to_string(id - kFirstHotkeyFrameId) +
-            ", which " + device_.description + " does not have (its hotkeys are frames " +
-            std::to_string(kFirstHotkeyFrameId) + " to " + std::to_string(kFirstHotkeyFrameId + last) +
-            ": " + keyList(listedHotkeys_, 12) +
+        "hotkey frame " + std::to_string(id) + " addresses slot " +
+            std::to_string(id - kFirstHotkeyFrameId) + ", which " + device_.description +
+            " does not have (its hotkeys are frames " + std::to_string(kFirstHotkeyFrameId) +
+            " to " + std::to_string(kFirstHotkeyFrameId + last) + ": " +
+            keyList(listedHotkeys_, 12) +
             "); a document changes the hotkeys a device has and cannot add one, so the device "
             "ignores this frame");
     return;
   }
 
-  std::string where = table.kind == TableKind::Root ? "of the component"
+  std::string where = table.kind == TableKind::Root               ? "of the component"
                       : table.kind == TableKind::ApplicationFrame ? "of an application frame"
                       : table.kind == TableKind::HotkeyFrame      ? "of a hotkey frame"
                       : table.kind == TableKind::ApplicationList  ? "of Authorized Applications"
                                                                   : "of Hotkeys";
   std::string message = "id " + std::to_string(id) + " matches no parameter " + where +
                         ": the device ignores this element" + lost;
-  if (table.kind == TableKind::Root && id >= kFirstHotkeyFrameId && id < kFirstHotkeyFrameId + kHotkeyCapacity) {
+  if (table.kind == TableKind::Root && id >= kFirstHotkeyFrameId &&
+      id < kFirstHotkeyFrameId + kHotkeyCapacity) {
     message += " (hotkey frames are read only inside Hotkeys, id 61007)";
   } else if (table.kind == TableKind::Root && id >= kFirstApplicationFrameId &&
              id < kFirstApplicationFrameId + kApplicationCapacity) {
@@ -505,13 +514,15 @@ void Checker::checkParameter(ConfigNode& element, const WalkTable& table, const 
     if (name != node.name) {
       std::string message = "frame " + std::to_string(id) + " is named " + quotedUtf8(name) +
                             ", but slot " + std::to_string(slot) + " holds " + node.name + " on " +
-                            device_.description + ": the id decides, so this frame changes " + node.name;
+                            device_.description + ": the id decides, so this frame changes " +
+                            node.name;
       int other = -1;
       for (int k = 0; k < kHotkeyCapacity; ++k) {
         if (hotkeys_[k].keyCode != 0 && hotkeyName(hotkeys_[k]) == name) other = k;
       }
       if (other >= 0) {
-        message += " (" + name + " is frame " + std::to_string(kFirstHotkeyFrameId + other) + " there)";
+        message +=
+            " (" + name + " is frame " + std::to_string(kFirstHotkeyFrameId + other) + " there)";
       } else {
         message += " (a document cannot add a hotkey " + quotedUtf8(name) + ")";
       }
@@ -529,12 +540,13 @@ void Checker::checkParameter(ConfigNode& element, const WalkTable& table, const 
             node.name + "'): the device goes by the id and applies it as " + node.name);
   }
 
-  if (path.known && table.kind != TableKind::ApplicationList && table.kind != TableKind::HotkeyList) {
+  if (path.known && table.kind != TableKind::ApplicationList &&
+      table.kind != TableKind::HotkeyList) {
     std::vector<std::string> schemaPath = table.view->pathOf(node.index);
     if (schemaPath != path.names) {
       add(element, nullptr, Severity::Warning, "misplaced",
-          node.name + " stands in " + joinedPath(path.names, "the top") + "; the schema has it in " +
-              joinedPath(schemaPath, "the top") +
+          node.name + " stands in " + joinedPath(path.names, "the top") +
+              "; the schema has it in " + joinedPath(schemaPath, "the top") +
               " (the device applies it by its id wherever it stands)");
     }
   }
@@ -546,7 +558,7 @@ void Checker::checkParameter(ConfigNode& element, const WalkTable& table, const 
   } else if (handler == ApplicationFrameHandler || handler == HotkeyFrameHandler) {
     walkFrame(element, node);
   } else if (checkType(element, node, element.getType())) {
-    checkValue(element, table, node);
+    checkValue(element, node);
   }
 }
 
@@ -555,23 +567,24 @@ bool Checker::checkType(ConfigNode& element, const SchemaNode& node, NodeType ty
   if (actual == node.type) return true;
   const bool wantsNumber = node.type != "STRING";
   const bool readable =
-      wantsNumber ? (type == NodeType::HIDDEN || type == NodeType::INTEGER || type == NodeType::CHECK ||
-                     type == NodeType::ENUM || type == NodeType::OPTION)
-                  : (type == NodeType::HIDDEN || type == NodeType::ENUM || type == NodeType::OPTION ||
-                     type == NodeType::STRING);
-  std::string message = "TYPE " + actual + " is not the schema's " + node.type + " for " +
-                        parameterTitle(node);
+      wantsNumber ? (type == NodeType::HIDDEN || type == NodeType::INTEGER ||
+                     type == NodeType::CHECK || type == NodeType::ENUM || type == NodeType::OPTION)
+                  : (type == NodeType::HIDDEN || type == NodeType::ENUM ||
+                     type == NodeType::OPTION || type == NodeType::STRING);
+  std::string message =
+      "TYPE " + actual + " is not the schema's " + node.type + " for " + parameterTitle(node);
   if (!readable) {
     add(element, "TYPE", Severity::Error, "type-mismatch",
         message + ": the device cannot read " + (wantsNumber ? "a number" : "a text") + " from a " +
             actual + " element, so it is not applied");
     return false;
   }
-  const char* reading = type == NodeType::CHECK  ? "as a switch (0 when it begins with 0, else 1)"
-                        : type == NodeType::ENUM || type == NodeType::OPTION
-                            ? (wantsNumber ? "as the code of the item it names" : "as the name of an item")
-                        : wantsNumber ? "as a decimal number"
-                                      : "as plain text";
+  const char* reading =
+      type == NodeType::CHECK ? "as a switch (0 when it begins with 0, else 1)"
+      : type == NodeType::ENUM || type == NodeType::OPTION
+          ? (wantsNumber ? "as the code of the item it names" : "as the name of an item")
+      : wantsNumber ? "as a decimal number"
+                    : "as plain text";
   add(element, "TYPE", Severity::Warning, "type-mismatch",
       message + ": the device reads its VALUE " + reading);
   return true;
@@ -620,7 +633,6 @@ void Checker::walkFrame(ConfigNode& element, const SchemaNode& frame) {
   const int slot = frame.entry->id - kFirstHotkeyFrameId;
   HotkeyFrameSeen seen;
   seen.slot = slot;
-  seen.frameElement = indexOf(element);
   HotkeyFrameSeen* outer = hotkeySeen_;
   hotkeySeen_ = &seen;
   walk(element, {&*hotkeyFrame_, TableKind::HotkeyFrame, slot}, SectionPath());
@@ -690,7 +702,8 @@ void Checker::judgeHotkeyMoves(const std::vector<HotkeyFrameSeen>& frames) {
     if (frame.action && before.keyCode == launch.keyCode && before.modifiers == launch.modifiers) {
       add(frame.actionElement, "VALUE", Severity::Warning, "hotkey-protected",
           hotkeyName(before) + " launches the configuration utility on " + device_.description +
-              ", and the device gives it that action back at commit (a document cannot take it away)");
+              ", and the device gives it that action back at commit (a document cannot take it "
+              "away)");
     }
   }
 }

@@ -2,15 +2,15 @@
 // check_walk.cpp, the values in check_values.cpp.
 #pragma once
 
-#include "plugin/node/config_node.h"
-#include "tools/qrvdevice/check.h"
-#include "tools/qrvdevice/schema_view.h"
-#include "tools/qrvdevice/source_positions.h"
-
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "plugin/node/config_node.h"
+#include "tools/qrvdevice/check.h"
+#include "tools/qrvdevice/schema_view.h"
+#include "tools/qrvdevice/source_positions.h"
 
 // Which of the plug-in's tables a walk is in.
 enum class TableKind { Root, ApplicationList, ApplicationFrame, HotkeyList, HotkeyFrame };
@@ -38,7 +38,6 @@ struct ApplicationFrameSeen {
 // What one hotkey frame set.
 struct HotkeyFrameSeen {
   int slot = -1;
-  std::size_t frameElement = 0;
   std::optional<std::uint32_t> keyCode, modifiers;
   std::size_t keyElement = 0;
   std::optional<std::int32_t> action;
@@ -53,7 +52,8 @@ struct Checker {
   void indexElements(IXMLDOMNode* node);
   void checkComponent(ConfigNode& configuration);
   const SchemaVersion* chooseVersion(ConfigNode& node, const SchemaVersion* versions,
-                                     std::uint32_t count, const std::string& what, bool noteMissing);
+                                     std::uint32_t count, const std::string& what,
+                                     bool noteMissing);
   void walk(ConfigNode& parent, const WalkTable& table, const SectionPath& path);
   void checkChild(ConfigNode& element, const WalkTable& table, const SectionPath& path);
   SectionPath enterSection(ConfigNode& element, const WalkTable& table, const SectionPath& path);
@@ -70,7 +70,7 @@ struct Checker {
 
   // ---- values (check_values.cpp) ----
   // A parameter whose entry has a handler, read as its handler reads it.
-  void checkValue(ConfigNode& element, const WalkTable& table, const SchemaNode& node);
+  void checkValue(ConfigNode& element, const SchemaNode& node);
   std::optional<std::int32_t> readNumber(ConfigNode& element, const SchemaNode& node);
   std::optional<Text> readText(ConfigNode& element, const SchemaNode& node);
   void explainMissingChoice(ConfigNode& element, const SchemaNode& node);

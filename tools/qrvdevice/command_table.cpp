@@ -1,9 +1,9 @@
 // The commands of qrvdevice and their help texts.
 #include "tools/qrvdevice/command_table.h"
 
-#include "launcher/package_files.h"
-
 #include <sstream>
+
+#include "launcher/package_files.h"
 
 namespace {
 
@@ -15,7 +15,9 @@ const OptionSpec kVersion = {"--version", "LABEL",
 
 std::vector<CommandSpec> buildTable() {
   return {
-      {"init", "[--force]", "lay down a fresh device image with default settings",
+      {"init",
+       "[--force]",
+       "lay down a fresh device image with default settings",
        "Creates the device at $QRV_DEVICE_ROOT from the built image: the launcher, the plug-in,\n"
        "the configuration manager and the settings library, the package folder, and a new\n"
        "device's settings. An existing device is kept unless --force is given.\n"
@@ -23,8 +25,12 @@ std::vector<CommandSpec> buildTable() {
        "Example:\n"
        "  qrvdevice init --force\n",
        {{"--force", nullptr, "replace an existing device"}},
-       0, 0, false},
-      {"load", "STATE.json", "replace the device's settings with the state given",
+       0,
+       0,
+       false},
+      {"load",
+       "STATE.json",
+       "replace the device's settings with the state given",
        "Replaces the device's settings, registry values and windows with those of a state file\n"
        "(the form `show --json` prints; fields left out take a new device's values) and clears\n"
        "the journals and the report. A state file with a mistake is refused as a whole, naming\n"
@@ -32,23 +38,37 @@ std::vector<CommandSpec> buildTable() {
        "\n"
        "Example:\n"
        "  qrvdevice show --json > state.json && qrvdevice load state.json\n",
-       {}, 1, 1, false},
-      {"show", "[--json]", "print the device's state",
+       {},
+       1,
+       1,
+       false},
+      {"show",
+       "[--json]",
+       "print the device's state",
        "Prints the device's settings, windows and the last run's report: a summary for a person\n"
        "(the password only as set or not set), or with --json the whole state file.\n"
        "\n"
        "Example:\n"
        "  qrvdevice show\n",
-       {kJson}, 0, 0, false},
-      {"push", "FILE [NAME]", "copy a host file into the package folder",
+       {kJson},
+       0,
+       0,
+       false},
+      {"push",
+       "FILE [NAME]",
+       "copy a host file into the package folder",
        "Delivers a host file into the package folder (Mirdak below the folder that the registry\n"
        "value APPS names), as the device-management agent does, under NAME (default: the file's\n"
        "own name). `qrvdevice help run` lists the names the launcher looks for.\n"
        "\n"
        "Example:\n"
        "  qrvdevice push examples/kiosk.xml QRVall.cfg\n",
-       {}, 1, 2, false},
-      {"run", "[--strict] [--line TEXT | [--] ARG...]",
+       {},
+       1,
+       2,
+       false},
+      {"run",
+       "[--strict] [--line TEXT | [--] ARG...]",
        "run \\Tolvex.exe, then say what it did and print its report",
        "Clears the journals and the report, runs the image's \\Tolvex.exe with ARG as its\n"
        "arguments, then prints the run's errors and warnings and what the run did: which package\n"
@@ -68,22 +88,35 @@ std::vector<CommandSpec> buildTable() {
        "  qrvdevice run --line '/e \"\\Temp\\my export.xml\"'\n",
        {{"--strict", nullptr, "exit with 1 when the run reported an error"},
         {"--line", "TEXT", "hand TEXT over as the raw command line, as the device's shell does"}},
-       0, kAnyNumber, true},
-      {"report", "", "print the errors and warnings since the last clear",
+       0,
+       kAnyNumber,
+       true},
+      {"report",
+       "",
+       "print the errors and warnings since the last clear",
        "Prints the errors and warnings of the manager calls since the journals were last\n"
        "cleared (by run or load), one a line.\n"
        "\n"
        "Example:\n"
        "  qrvdevice report\n",
-       {}, 0, 0, false},
-      {"path", "DEVICE_PATH", "print the host path of a device path",
+       {},
+       0,
+       0,
+       false},
+      {"path",
+       "DEVICE_PATH",
+       "print the host path of a device path",
        "Prints the host file that a device path names (letter case ignored, as on the device).\n"
        "A path that climbs above the device's root names nothing.\n"
        "\n"
        "Example:\n"
        "  qrvdevice path '\\Temp\\CVConfiguration.xml'\n",
-       {}, 1, 1, false},
-      {"check", "FILE [--state STATE.json | --device] [--json]",
+       {},
+       1,
+       1,
+       false},
+      {"check",
+       "FILE [--state STATE.json | --device] [--json]",
        "find the mistakes of a configuration document before it is shipped",
        "Reads the document and reports what the device would pass over, misread or do\n"
        "differently from what the document seems to say, one finding a line:\n"
@@ -96,8 +129,11 @@ std::vector<CommandSpec> buildTable() {
        "Example:\n"
        "  qrvdevice check examples/kiosk.xml\n",
        {kState, {"--device", nullptr, "check against the device at $QRV_DEVICE_ROOT"}, kJson},
-       1, 1, false},
-      {"plan", "FILE [--state STATE.json] [--json]",
+       1,
+       1,
+       false},
+      {"plan",
+       "FILE [--state STATE.json] [--json]",
        "show what applying a document would change, without changing the device",
        "Applies the document with the real launcher, manager, plug-in and settings library to\n"
        "a throwaway copy of the device (or of a device made from STATE.json), and prints each\n"
@@ -106,8 +142,12 @@ std::vector<CommandSpec> buildTable() {
        "\n"
        "Example:\n"
        "  qrvdevice plan examples/kiosk.xml\n",
-       {kState, kJson}, 1, 1, false},
-      {"schema", "[--version LABEL] [--json]",
+       {kState, kJson},
+       1,
+       1,
+       false},
+      {"schema",
+       "[--version LABEL] [--json]",
        "print every parameter the desktop component knows",
        "Prints the reference of every parameter from the plug-in's built-in tables: id, path of\n"
        "names, type, the values it takes and what the device makes of others, the field it is\n"
@@ -115,8 +155,12 @@ std::vector<CommandSpec> buildTable() {
        "\n"
        "Example:\n"
        "  qrvdevice schema --version 1.0.1\n",
-       {kVersion, kJson}, 0, 0, false},
-      {"encode-password", "TEXT [--version LABEL]",
+       {kVersion, kJson},
+       0,
+       0,
+       false},
+      {"encode-password",
+       "TEXT [--version LABEL]",
        "print the Password element for a password, as exports write it",
        "Prints the Password element that an export of a device with this password holds: the\n"
        "marks of the schema version and the password binHex-encoded (and scrambled in 1.0.1).\n"
@@ -124,14 +168,22 @@ std::vector<CommandSpec> buildTable() {
        "\n"
        "Example:\n"
        "  qrvdevice encode-password 'Kiosk-2026'\n",
-       {kVersion}, 1, 1, false},
-      {"help", "[COMMAND]", "say what a command does",
+       {kVersion},
+       1,
+       1,
+       false},
+      {"help",
+       "[COMMAND]",
+       "say what a command does",
        "Prints what COMMAND does, its arguments and options and an example; without COMMAND,\n"
        "the list of commands. Every command also takes -h and --help.\n"
        "\n"
        "Example:\n"
        "  qrvdevice help check\n",
-       {}, 0, 1, false},
+       {},
+       0,
+       1,
+       false},
   };
 }
 
@@ -170,8 +222,7 @@ std::string overviewHelp() {
 
 std::string commandHelp(const CommandSpec& spec) {
   std::ostringstream out;
-  out << "usage: qrvdevice " << spec.name << (*spec.synopsis ? " " : "") << spec.synopsis
-      << "\n\n"
+  out << "usage: qrvdevice " << spec.name << (*spec.synopsis ? " " : "") << spec.synopsis << "\n\n"
       << spec.details;
   if (!spec.options.empty()) {
     out << "\nOptions:\n";

@@ -2,10 +2,10 @@
 // both the argument parsing and the help read.
 #pragma once
 
-#include "tools/qrvdevice/arguments.h"
-
 #include <string>
 #include <vector>
+
+#include "tools/qrvdevice/arguments.h"
 
 const std::vector<CommandSpec>& commandTable();
 

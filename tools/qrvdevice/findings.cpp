@@ -1,16 +1,18 @@
 // Sorting and writing findings.
 #include "tools/qrvdevice/findings.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 const char* severityName(Severity severity) {
   switch (severity) {
-    case Severity::Error: return "error";
-    case Severity::Warning: return "warning";
-    default: return "note";
+    case Severity::Error:
+      return "error";
+    case Severity::Warning:
+      return "warning";
+    default:
+      return "note";
   }
 }
 
@@ -43,6 +45,7 @@ std::string findingsJson(const std::string& file, const std::vector<Finding>& fi
 }
 
 std::size_t countOf(const std::vector<Finding>& findings, Severity severity) {
-  return static_cast<std::size_t>(std::count_if(
-      findings.begin(), findings.end(), [severity](const Finding& f) { return f.severity == severity; }));
+  return static_cast<std::size_t>(
+      std::count_if(findings.begin(), findings.end(),
+                    [severity](const Finding& f) { return f.severity == severity; }));
 }

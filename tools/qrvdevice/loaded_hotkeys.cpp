@@ -1,9 +1,9 @@
 // The loaded hotkey table, built by the plug-in's own merge and sort.
 #include "tools/qrvdevice/loaded_hotkeys.h"
 
-#include "plugin/settings/hotkey_names.h"
-
 #include <cstring>
+
+#include "plugin/settings/hotkey_names.h"
 
 int loadedHotkeyTable(const std::vector<StoredHotkey>& stored,
                       HotkeyEntry (&table)[kHotkeyCapacity], HotkeyEntry* launchConfig) {
@@ -21,8 +21,9 @@ int loadedHotkeyTable(const std::vector<StoredHotkey>& stored,
   }
   HotkeyEntry found;
   std::memset(&found, 0, sizeof found);
-  int count = stored.size() > static_cast<std::size_t>(kHotkeyCapacity) ? kHotkeyCapacity
-                                                                         : static_cast<int>(stored.size());
+  int count = stored.size() > static_cast<std::size_t>(kHotkeyCapacity)
+                  ? kHotkeyCapacity
+                  : static_cast<int>(stored.size());
   int occupied = MergeHotkeys(records.data(), count, table, found);
   SortHotkeys(table, 0, occupied - 1);
   if (launchConfig != nullptr) *launchConfig = found;

@@ -1,11 +1,11 @@
 // qrvdevice: the command-line front end of the emulated device.
-#include "tools/qrvdevice/admin_commands.h"
-#include "tools/qrvdevice/command_table.h"
-#include "tools/qrvdevice/commands.h"
-
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "tools/qrvdevice/admin_commands.h"
+#include "tools/qrvdevice/command_table.h"
+#include "tools/qrvdevice/commands.h"
 
 namespace {
 
@@ -29,10 +29,12 @@ int dispatch(const CommandSpec& spec, const ParsedArguments& a) {
   if (command == "init") return commandInit(a.has("--force"));
   if (command == "load") return commandLoad(plain[0]);
   if (command == "show") return commandShow(a.has("--json"));
-  if (command == "push") return commandPush(plain[0], plain.size() == 2 ? plain[1] : baseName(plain[0]));
+  if (command == "push")
+    return commandPush(plain[0], plain.size() == 2 ? plain[1] : baseName(plain[0]));
   if (command == "run") {
     if (a.has("--line")) {
-      if (!plain.empty()) return usage("run --line takes exactly one text, and no other arguments", &spec);
+      if (!plain.empty())
+        return usage("run --line takes exactly one text, and no other arguments", &spec);
       return commandRun({}, &a.value("--line"), a.has("--strict"));
     }
     return commandRun(plain, nullptr, a.has("--strict"));
@@ -40,7 +42,8 @@ int dispatch(const CommandSpec& spec, const ParsedArguments& a) {
   if (command == "report") return commandReport();
   if (command == "path") return commandPath(plain[0]);
   if (command == "check") {
-    if (a.has("--state") && a.has("--device")) return usage("check takes --state or --device, not both", &spec);
+    if (a.has("--state") && a.has("--device"))
+      return usage("check takes --state or --device, not both", &spec);
     CheckTarget target;
     if (a.has("--state")) {
       target.kind = CheckTarget::Kind::StateFile;
@@ -52,7 +55,8 @@ int dispatch(const CommandSpec& spec, const ParsedArguments& a) {
   }
   if (command == "plan") return commandPlan(plain[0], optional(a, "--state"), a.has("--json"));
   if (command == "schema") return commandSchema(optional(a, "--version"), a.has("--json"));
-  if (command == "encode-password") return commandEncodePassword(plain[0], optional(a, "--version"));
+  if (command == "encode-password")
+    return commandEncodePassword(plain[0], optional(a, "--version"));
   if (command == "help") {
     if (plain.empty()) {
       std::cout << overviewHelp();

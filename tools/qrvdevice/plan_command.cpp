@@ -1,25 +1,23 @@
 // `qrvdevice plan`: what applying a document would change. The real launcher, manager, plug-in
 // and settings library apply it to a throwaway copy of the device (or to a device made from a
 // state file), and the states before and after are compared; the device itself is only read.
-#include "tools/qrvdevice/admin_commands.h"
-
-#include "platform/device.h"
-#include "platform/process.h"
-#include "tools/qrvdevice/commands.h"
-#include "tools/qrvdevice/device_state.h"
-#include "tools/qrvdevice/state_diff.h"
-#include "tools/qrvdevice/state_json.h"
-#include "tools/qrvdevice/summary.h"
-
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
+
+#include "platform/device.h"
+#include "platform/process.h"
+#include "tools/qrvdevice/admin_commands.h"
+#include "tools/qrvdevice/commands.h"
+#include "tools/qrvdevice/device_state.h"
+#include "tools/qrvdevice/state_diff.h"
+#include "tools/qrvdevice/state_json.h"
+#include "tools/qrvdevice/summary.h"
 
 namespace fs = std::filesystem;
 
@@ -126,7 +124,8 @@ int commandPlan(const std::string& file, const std::string* stateFile, bool asJs
       return kExitUsage;
     }
   } else if (!deviceExists()) {
-    return failed("no device at " + deviceRoot() + " (create one with: qrvdevice init, or plan with --state)");
+    return failed("no device at " + deviceRoot() +
+                  " (create one with: qrvdevice init, or plan with --state)");
   }
 
   ScratchDevice scratch;
@@ -144,7 +143,8 @@ int commandPlan(const std::string& file, const std::string* stateFile, bool asJs
     // One consistent copy: no run changes the device halfway through it.
     device::Lock lock;
     if (!lock.held()) return failed("cannot lock the device at " + deviceRoot());
-    if (!copyDevice(fs::path(scratch.previousRoot()), scratch.path(), problem)) return failed(problem);
+    if (!copyDevice(fs::path(scratch.previousRoot()), scratch.path(), problem))
+      return failed(problem);
   }
   scratch.enter();
 
@@ -196,9 +196,13 @@ int commandPlan(const std::string& file, const std::string* stateFile, bool asJs
   }
   for (const StateChange& change : changes) std::cout << change.line << "\n";
   std::cout << reportLines(after.report);
-  std::cout << "plan: " << (changes.empty() ? std::string("no changes") : std::to_string(changes.size()) + " change(s)")
-            << ", " << errors << " error(s), " << warnings << " warning(s) (" << file << " applied to a copy of "
-            << (stateFile != nullptr ? "a device made from " + *stateFile : std::string("the device"))
+  std::cout << "plan: "
+            << (changes.empty() ? std::string("no changes")
+                                : std::to_string(changes.size()) + " change(s)")
+            << ", " << errors << " error(s), " << warnings << " warning(s) (" << file
+            << " applied to a copy of "
+            << (stateFile != nullptr ? "a device made from " + *stateFile
+                                     : std::string("the device"))
             << "; the device is not touched)\n";
   return kExitOk;
 }

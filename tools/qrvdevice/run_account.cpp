@@ -1,13 +1,13 @@
 // Telling what a run of the launcher did from the report log and the files before and after.
 #include "tools/qrvdevice/run_account.h"
 
+#include <filesystem>
+
 #include "launcher/command_line.h"
 #include "launcher/package_files.h"
 #include "platform/device.h"
 #include "tools/qrvdevice/nearest.h"
 #include "tools/qrvdevice/registry_values.h"
-
-#include <filesystem>
 
 namespace fs = std::filesystem;
 
@@ -134,7 +134,8 @@ std::vector<std::string> RunAccount::tell(const std::vector<ReportEntry>& report
 std::vector<std::string> RunAccount::tellPackageRun(const std::vector<ReportEntry>& report) const {
   std::vector<std::string> lines;
   if (packageFolder_.empty()) {
-    lines.push_back("the package root (APPS) is not set as a text: the launcher finds no package folder");
+    lines.push_back(
+        "the package root (APPS) is not set as a text: the launcher finds no package folder");
   }
   std::vector<const ReportEntry*> applied = applyCalls(report);
   bool familyApplied = false;
@@ -144,7 +145,8 @@ std::vector<std::string> RunAccount::tellPackageRun(const std::vector<ReportEntr
   }
   for (const std::string& name : packageFiles_) {
     bool wasApplied = false;
-    for (const ReportEntry* call : applied) wasApplied = wasApplied || sameName(fileNameOf(call->file), name);
+    for (const ReportEntry* call : applied)
+      wasApplied = wasApplied || sameName(fileNameOf(call->file), name);
     if (wasApplied) continue;
     if (isOneOf(name, familyNames())) {
       lines.push_back("waiting for a later run: " + packageFolder_ + "\\" + name +
@@ -161,7 +163,8 @@ std::vector<std::string> RunAccount::tellPackageRun(const std::vector<ReportEntr
   }
   if (!familyApplied) {
     const ReportEntry* exported = exportEntry(report);
-    std::string what = applied.empty() ? "no package file found" : "no device-family package file found";
+    std::string what =
+        applied.empty() ? "no package file found" : "no device-family package file found";
     if (exported != nullptr && !exported->file.empty()) {
       lines.push_back(what + ": the current configuration was exported to " + exported->file +
                       " instead");
@@ -173,7 +176,8 @@ std::vector<std::string> RunAccount::tellPackageRun(const std::vector<ReportEntr
 }
 
 std::vector<std::string> RunAccount::tellImport(const std::vector<ReportEntry>& report) const {
-  if (words_.size() < 2 || words_[1].empty()) return {words_[0] + " names no file: nothing was applied"};
+  if (words_.size() < 2 || words_[1].empty())
+    return {words_[0] + " names no file: nothing was applied"};
   const std::string& path = words_[1];
   if (pathCut_) {
     return {words_[0] + ": the path is longer than the " + std::to_string(kArgumentCapacity - 1) +
@@ -181,7 +185,8 @@ std::vector<std::string> RunAccount::tellImport(const std::vector<ReportEntry>& 
   }
   std::vector<const ReportEntry*> applied = applyCalls(report);
   if (applied.empty()) {
-    if (!pathExisted_) return {words_[0] + " " + path + ": the file names nothing; nothing was applied"};
+    if (!pathExisted_)
+      return {words_[0] + " " + path + ": the file names nothing; nothing was applied"};
     return {words_[0] + " " + path + ": nothing was applied"};
   }
   std::vector<std::string> lines;
@@ -190,14 +195,16 @@ std::vector<std::string> RunAccount::tellImport(const std::vector<ReportEntry>& 
 }
 
 std::vector<std::string> RunAccount::tellExport(const std::vector<ReportEntry>& report) const {
-  if (words_.size() < 2 || words_[1].empty()) return {words_[0] + " names no file: nothing was exported"};
+  if (words_.size() < 2 || words_[1].empty())
+    return {words_[0] + " names no file: nothing was exported"};
   const std::string& path = words_[1];
   if (pathCut_) {
     return {words_[0] + ": the path is longer than the " + std::to_string(kArgumentCapacity - 1) +
             " characters the launcher takes: nothing was exported"};
   }
   if (deviceFileExists(path) && exportEntry(report) != nullptr) {
-    return {"exported the current configuration to " + path + " (on the host: " + hostOf(path) + ")"};
+    return {"exported the current configuration to " + path + " (on the host: " + hostOf(path) +
+            ")"};
   }
   return {words_[0] + " " + path + ": no export was written"};
 }

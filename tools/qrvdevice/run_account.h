@@ -3,10 +3,10 @@
 // path that names nothing, where an export went.
 #pragma once
 
-#include "tools/qrvdevice/device_state.h"
-
 #include <string>
 #include <vector>
+
+#include "tools/qrvdevice/device_state.h"
 
 class RunAccount {
  public:
@@ -25,6 +25,6 @@ class RunAccount {
   std::vector<std::string> words_;  // the launcher's arguments, UTF-8, as it splits them
   bool pathCut_ = false;            // the path did not fit the launcher's argument slot
   bool pathExisted_ = false;
-  std::string packageFolder_;       // device path; empty when APPS is not a text
+  std::string packageFolder_;              // device path; empty when APPS is not a text
   std::vector<std::string> packageFiles_;  // file names in it before the run
 };

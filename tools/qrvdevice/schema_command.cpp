@@ -1,6 +1,8 @@
 // `qrvdevice schema`, the reference of every parameter from the plug-in's built-in tables, and
 // `qrvdevice encode-password`, the Password element written by the plug-in's own encoder.
-#include "tools/qrvdevice/admin_commands.h"
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "platform/com_ref.h"
 #include "plugin/entry/context.h"
@@ -11,14 +13,10 @@
 #include "plugin/settings/handlers.h"
 #include "plugin/settings/hotkey_names.h"
 #include "plugin/settings/text_fields.h"
+#include "tools/qrvdevice/admin_commands.h"
 #include "tools/qrvdevice/commands.h"
 #include "tools/qrvdevice/loaded_hotkeys.h"
 #include "tools/qrvdevice/schema_view.h"
-
-#include <nlohmann/json.hpp>
-
-#include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -108,12 +106,14 @@ Takes takesOf(const SchemaNode& node) {
     const std::string size = capacity > 0 ? " (" + std::to_string(capacity - 1) + ")" : "";
     if (handler == GeneralParamHandler && id == kPasswordId) {
       const std::string* marks = SchemaView::attribute(node, "STRINGTYPE");
-      return {"password" + size + (marks && *marks == "PWD2" ? ", scrambled binHex" : ", binHex"), "password"};
+      return {"password" + size + (marks && *marks == "PWD2" ? ", scrambled binHex" : ", binHex"),
+              "password"};
     }
     const std::string* mime = SchemaView::attribute(node, "MIMETYPE");
     std::string words = "text" + size;
     if (mime && *mime == "binHex") words += ", binHex in exports";
-    if (handler == ApplicationPropertyHandler && id == 0) words += "; empty removes the application";
+    if (handler == ApplicationPropertyHandler && id == 0)
+      words += "; empty removes the application";
     return {words, "text"};
   }
   return {type, ""};
@@ -122,40 +122,49 @@ Takes takesOf(const SchemaNode& node) {
 // The legend: each kind of value, what it takes and what the device makes of others.
 std::vector<std::pair<std::string, std::string>> legend() {
   return {
-      {"switch", "0 (off) or 1 (on). A text that begins with the digit 0 reads as 0, every other "
-                 "text as 1: \"off\", \"no\", \"false\" and an empty VALUE switch it ON."},
-      {"number", "a whole decimal number. Digits are read up to the first other character "
-                 "(\"5s\" is 5), a text without digits reads as 0 (\"five\" is 0); a number "
-                 "outside MIN to MAX is stored as it stands."},
-      {"text", "a text of at most (N) characters; a longer one is cut. Exports write it as "
-               "binHex (two hex digits per character) with MIMETYPE=\"binHex\"; a text without "
-               "MIMETYPE is read as it stands. Marks are compared letter for letter: "
-               "MIMETYPE=\"binhex\" is no mark, and the digits are then taken as the text."},
-      {"password", "at most (N) characters, each at most U+00FF, without control characters. "
-                   "Version 1.0.1 writes it scrambled and binHex-encoded (STRINGTYPE=\"PWD2\" "
-                   "MIMETYPE=\"binHex\"), 1.0.0 binHex-encoded only (PWD1): take the element from "
-                   "qrvdevice encode-password. Without MIMETYPE and STRINGTYPE the VALUE is the "
-                   "password as plain text."},
-      {"choice", "VALUE is the NAME of the chosen item, and the items stand inside the element "
-                 "as <ENUM NAME=\"...\" VALUE=\"code\"/>; the device stores the chosen item's "
-                 "code. Without the items, or with a code in VALUE, it leaves the value as it "
-                 "was."},
+      {"switch",
+       "0 (off) or 1 (on). A text that begins with the digit 0 reads as 0, every other "
+       "text as 1: \"off\", \"no\", \"false\" and an empty VALUE switch it ON."},
+      {"number",
+       "a whole decimal number. Digits are read up to the first other character "
+       "(\"5s\" is 5), a text without digits reads as 0 (\"five\" is 0); a number "
+       "outside MIN to MAX is stored as it stands."},
+      {"text",
+       "a text of at most (N) characters; a longer one is cut. Exports write it as "
+       "binHex (two hex digits per character) with MIMETYPE=\"binHex\"; a text without "
+       "MIMETYPE is read as it stands. Marks are compared letter for letter: "
+       "MIMETYPE=\"binhex\" is no mark, and the digits are then taken as the text."},
+      {"password",
+       "at most (N) characters, each at most U+00FF, without control characters. "
+       "Version 1.0.1 writes it scrambled and binHex-encoded (STRINGTYPE=\"PWD2\" "
+       "MIMETYPE=\"binHex\"), 1.0.0 binHex-encoded only (PWD1): take the element from "
+       "qrvdevice encode-password. Without MIMETYPE and STRINGTYPE the VALUE is the "
+       "password as plain text."},
+      {"choice",
+       "VALUE is the NAME of the chosen item, and the items stand inside the element "
+       "as <ENUM NAME=\"...\" VALUE=\"code\"/>; the device stores the chosen item's "
+       "code. Without the items, or with a code in VALUE, it leaves the value as it "
+       "was."},
       {"key code", "the key's code in decimal, which gives the frame's name: 179 to 188 for " +
-                       keyName(179, 0) + " to " + keyName(188, 0) + ", 65 to 90 for " + keyName(65, 0) +
-                       " to " + keyName(90, 0) + ", 48 to 57 for " + keyName(48, 0) + " to " +
-                       keyName(57, 0) + ", 122 to 135 for " + keyName(122, 0) + " to " + keyName(135, 0) +
-                       "; 0 removes the hotkey."},
+                       keyName(179, 0) + " to " + keyName(188, 0) + ", 65 to 90 for " +
+                       keyName(65, 0) + " to " + keyName(90, 0) + ", 48 to 57 for " +
+                       keyName(48, 0) + " to " + keyName(57, 0) + ", 122 to 135 for " +
+                       keyName(122, 0) + " to " + keyName(135, 0) + "; 0 removes the hotkey."},
       {"modifiers", "0 none, 1 Alt, 2 Ctrl, 3 both (" + keyName(65, 3) + ")."},
-      {"hotkey frames", "a COMPONENT with VERSION 1.0.0 holding one FRAME per hotkey of the "
-                        "device, id 62000 + slot, the slots in the order of the key names (a new "
-                        "device: " + newDeviceHotkeys() +
-                        "). A frame changes the hotkey in its slot; a document cannot add a "
-                        "hotkey. Export a device's configuration to see its frames."},
-      {"application frames", "a COMPONENT with VERSION 1.0.0 holding the FRAMEs Application 1 to "
-                             "Application " + std::to_string(kApplicationCapacity) + ", ids " +
-                             std::to_string(kFirstApplicationFrameId) + " to " +
-                             std::to_string(kFirstApplicationFrameId + kApplicationCapacity - 1) +
-                             "; frames beyond them are ignored."},
+      {"hotkey frames",
+       "a COMPONENT with VERSION 1.0.0 holding one FRAME per hotkey of the "
+       "device, id 62000 + slot, the slots in the order of the key names (a new "
+       "device: " +
+           newDeviceHotkeys() +
+           "). A frame changes the hotkey in its slot; a document cannot add a "
+           "hotkey. Export a device's configuration to see its frames."},
+      {"application frames",
+       "a COMPONENT with VERSION 1.0.0 holding the FRAMEs Application 1 to "
+       "Application " +
+           std::to_string(kApplicationCapacity) + ", ids " +
+           std::to_string(kFirstApplicationFrameId) + " to " +
+           std::to_string(kFirstApplicationFrameId + kApplicationCapacity - 1) +
+           "; frames beyond them are ignored."},
   };
 }
 
@@ -168,7 +177,8 @@ std::string legendOf(const std::string& kind) {
 
 std::string attributesText(const SchemaNode& node) {
   std::string text;
-  for (const auto& [key, value] : node.attributes) text += (text.empty() ? "" : " ") + key + "=" + value;
+  for (const auto& [key, value] : node.attributes)
+    text += (text.empty() ? "" : " ") + key + "=" + value;
   return text;
 }
 
@@ -191,7 +201,8 @@ void printTable(std::ostream& out, const TableView& table) {
     path.push_back(node.name);
     std::string name;
     for (const std::string& part : path) name += (name.empty() ? "" : " / ") + part;
-    std::string line = "  " + padded(node.entry->id == -1 ? "-" : std::to_string(node.entry->id), 7) +
+    std::string line = "  " +
+                       padded(node.entry->id == -1 ? "-" : std::to_string(node.entry->id), 7) +
                        padded(node.type, 9) + name;
     Takes takes = takesOf(node);
     if (!takes.words.empty()) line = padded(line, 78) + takes.words;
@@ -208,7 +219,8 @@ Json nodeJson(const SchemaNode& node, const SchemaView& view, const char* table)
   for (const auto& [key, value] : node.attributes) attributes[key] = value;
   Json items = Json::array();
   for (const SchemaItem& item : node.items) {
-    items.push_back({{"name", item.name}, {"value", item.value}, {"leftOutOfExports", item.hiddenInExports}});
+    items.push_back(
+        {{"name", item.name}, {"value", item.value}, {"leftOutOfExports", item.hiddenInExports}});
   }
   Json range = nullptr;
   if (node.range.min || node.range.max || node.range.step) {
@@ -242,8 +254,8 @@ int commandSchema(const std::string* label, bool asJson) {
   SchemaView hotkey(HotkeyFrameVersions[0]);
   const std::vector<TableView> tables = {
       {"Corvane Desktop Utility: COMPONENT, id 61000, VERSION " + root.label(), "", &root},
-      {"Application frame: FRAME \"Application N\", id " + std::to_string(kFirstApplicationFrameId) +
-           " + N - 1, VERSION " + application.label(),
+      {"Application frame: FRAME \"Application N\", id " +
+           std::to_string(kFirstApplicationFrameId) + " + N - 1, VERSION " + application.label(),
        "(inside Authorized Applications, id 61006)", &application},
       {"Hotkey frame: FRAME named after its key, id " + std::to_string(kFirstHotkeyFrameId) +
            " + slot, VERSION " + hotkey.label(),
@@ -257,7 +269,8 @@ int commandSchema(const std::string* label, bool asJson) {
         if (!node.stub) parameters.push_back(nodeJson(node, *tables[t].view, names[t]));
       }
     }
-    Json out = {{"component", {{"name", "Corvane Desktop Utility"}, {"id", 61000}, {"version", root.label()}}},
+    Json out = {{"component",
+                 {{"name", "Corvane Desktop Utility"}, {"id", 61000}, {"version", root.label()}}},
                 {"parameters", parameters}};
     std::cout << out.dump(2) << "\n";
     return kExitOk;
@@ -331,7 +344,8 @@ int commandEncodePassword(const std::string& password, const std::string* label)
     element.setTypeByString(parsed.word, parsed.attributes);
     element.setValueString(text.c_str());
     BString xml;
-    if (FAILED(element.element()->get_xml(xml.out()))) throw CVCException(WSTR("cannot write the element"));
+    if (FAILED(element.element()->get_xml(xml.out())))
+      throw CVCException(WSTR("cannot write the element"));
     std::cout << textToUtf8(xml.text().c_str()) << "\n";
   } catch (const CVCException& failure) {
     result = refuse(std::string("the password cannot be encoded: ") + utf8Of(failure.getMessage()) +

@@ -8,7 +8,8 @@ std::string utf8Of(const WCHAR* text) { return textToUtf8(text); }
 
 SchemaView::SchemaView(const SchemaVersion& version) {
   WCHAR label[sizeof(version.label) / sizeof(WCHAR) + 1];
-  textCopyN(label, sizeof label / sizeof label[0], version.label, sizeof(version.label) / sizeof(WCHAR));
+  textCopyN(label, sizeof label / sizeof label[0], version.label,
+            sizeof(version.label) / sizeof(WCHAR));
   label_ = utf8Of(label);
 
   // The regular entries on the path to the current one, with their depths.
@@ -23,7 +24,8 @@ SchemaView::SchemaView(const SchemaVersion& version) {
     node.entry = &entry;
     node.index = static_cast<int>(i);
     node.parent = open.empty() ? -1 : open.back().second;
-    const std::string parentType = node.parent >= 0 ? nodes_[static_cast<std::size_t>(node.parent)].type : "";
+    const std::string parentType =
+        node.parent >= 0 ? nodes_[static_cast<std::size_t>(node.parent)].type : "";
     node.stub = parentType == "ENUM" || parentType == "OPTION" || parentType == "INTEGER";
     node.type = node.stub ? "" : utf8Of(parsed.word);
     node.name = node.stub ? utf8Of(parsed.body) : utf8Of(parsed.rest);
@@ -66,7 +68,8 @@ const SchemaNode* SchemaView::byId(std::int32_t id) const {
 
 std::vector<std::string> SchemaView::pathOf(int index) const {
   std::vector<std::string> path;
-  for (int p = node(index).parent; p >= 0; p = node(p).parent) path.insert(path.begin(), node(p).name);
+  for (int p = node(index).parent; p >= 0; p = node(p).parent)
+    path.insert(path.begin(), node(p).name);
   return path;
 }
 

@@ -3,12 +3,12 @@
 // Apply finds it.
 #pragma once
 
-#include "plugin/schema/schema.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "plugin/schema/schema.h"
 
 struct SchemaItem {  // an item of an ENUM or OPTION entry
   std::string name;
@@ -22,9 +22,9 @@ struct SchemaRange {  // MIN, MAX and STEP of an INTEGER entry
 
 struct SchemaNode {
   const SchemaEntry* entry;
-  int index;   // in the version's array
-  int parent;  // index of the regular entry it lies below; -1 at the top
-  bool stub;   // an item or range stub, not a parameter of its own
+  int index;         // in the version's array
+  int parent;        // index of the regular entry it lies below; -1 at the top
+  bool stub;         // an item or range stub, not a parameter of its own
   std::string type;  // the type word (regular entries)
   std::string name;  // the name (regular entries), or the stub's text
   std::vector<std::pair<std::string, std::string>> attributes;  // KEY=VALUE, in order

@@ -2,15 +2,15 @@
 // gives the tag's '<'.
 #include "tools/qrvdevice/source_positions.h"
 
-#include "platform/text.h"
-
-#include <libxml/parser.h>
 #include <libxml/SAX2.h>
+#include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "platform/text.h"
 
 namespace {
 
@@ -26,7 +26,8 @@ bool utf16AsUtf8(const std::string& bytes, std::string& out) {
   if (!little && !big) return false;
   Text text;
   for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    unsigned lo = static_cast<unsigned char>(bytes[i]), hi = static_cast<unsigned char>(bytes[i + 1]);
+    unsigned lo = static_cast<unsigned char>(bytes[i]),
+             hi = static_cast<unsigned char>(bytes[i + 1]);
     text.push_back(static_cast<WCHAR>(little ? (hi << 8 | lo) : (lo << 8 | hi)));
   }
   out = textToUtf8(text.c_str(), text.size());
@@ -45,7 +46,8 @@ bool declaresOtherEncoding(const std::string& text) {
   if (quote == std::string::npos) return false;
   std::size_t close = declaration.find(declaration[quote], quote + 1);
   std::string name = declaration.substr(quote + 1, close - quote - 1);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return name != "utf-8" && name != "utf8";
 }
 
@@ -88,7 +90,8 @@ bool SourcePositions::read(const std::string& bytes) {
     if (text_[i] == '\n') lineStarts_.push_back(i + 1);
   }
 
-  xmlParserCtxtPtr context = xmlCreateMemoryParserCtxt(text_.data(), static_cast<int>(text_.size()));
+  xmlParserCtxtPtr context =
+      xmlCreateMemoryParserCtxt(text_.data(), static_cast<int>(text_.size()));
   if (context == nullptr) return false;
   Recorder recorder{&text_, {}};
   context->_private = &recorder;
@@ -131,7 +134,8 @@ SourcePosition SourcePositions::element(std::size_t index) const {
 }
 
 SourcePosition SourcePositions::attribute(std::size_t index, const std::string& wanted) const {
-  if (index >= elements_.size() || elements_[index].offset == std::string::npos) return element(index);
+  if (index >= elements_.size() || elements_[index].offset == std::string::npos)
+    return element(index);
   // The start tag is well formed (the parser took it): names, blanks, '=' and quoted values.
   std::size_t p = elements_[index].offset + 1;
   const std::size_t n = text_.size();

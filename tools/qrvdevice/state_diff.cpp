@@ -1,11 +1,11 @@
 // Comparing two device states field by field.
 #include "tools/qrvdevice/state_diff.h"
 
+#include <set>
+
 #include "plugin/settings/hotkey_names.h"
 #include "tools/qrvdevice/device_names.h"
 #include "tools/qrvdevice/loaded_hotkeys.h"
-
-#include <set>
 
 namespace {
 
@@ -30,9 +30,10 @@ std::string quote(const Text& text) {
   return out + "\"";
 }
 
-void add(std::vector<StateChange>& out, char sign, const std::string& kind, const std::string& subject,
-         const std::string& detail) {
-  out.push_back({sign, kind, subject, std::string(1, sign) + " " + subject + (detail.empty() ? "" : ": " + detail)});
+void add(std::vector<StateChange>& out, char sign, const std::string& kind,
+         const std::string& subject, const std::string& detail) {
+  out.push_back({sign, kind, subject,
+                 std::string(1, sign) + " " + subject + (detail.empty() ? "" : ": " + detail)});
 }
 
 std::set<std::int32_t> numbersOf(const std::map<std::int32_t, std::int32_t>& a,
@@ -43,19 +44,21 @@ std::set<std::int32_t> numbersOf(const std::map<std::int32_t, std::int32_t>& a,
   return numbers;
 }
 
-bool sameValue(const std::map<std::int32_t, std::int32_t>& a, const std::map<std::int32_t, std::int32_t>& b,
-               std::int32_t number) {
+bool sameValue(const std::map<std::int32_t, std::int32_t>& a,
+               const std::map<std::int32_t, std::int32_t>& b, std::int32_t number) {
   auto x = a.find(number), y = b.find(number);
   if (x == a.end() || y == b.end()) return (x == a.end()) == (y == b.end());
   return x->second == y->second;
 }
 
-void compareSwitches(const DeviceSettings& before, const DeviceSettings& after, std::vector<StateChange>& out) {
+void compareSwitches(const DeviceSettings& before, const DeviceSettings& after,
+                     std::vector<StateChange>& out) {
   for (const NamedSwitch& item : namedSwitches()) {
     const auto& a = item.view ? before.viewSettings : before.settings;
     const auto& b = item.view ? after.viewSettings : after.settings;
     if (sameValue(a, b, item.number)) continue;
-    add(out, '~', "switch", item.name, switchText(a, item.number) + " -> " + switchText(b, item.number));
+    add(out, '~', "switch", item.name,
+        switchText(a, item.number) + " -> " + switchText(b, item.number));
   }
   // Numbers no switch is named by; a browser bar's setting that moves with its view setting is
   // the same switch written twice.
@@ -67,7 +70,8 @@ void compareSwitches(const DeviceSettings& before, const DeviceSettings& after, 
       const NamedSwitch* bar = view ? nullptr : switchNamed(true, number);
       if (bar != nullptr && a.count(number) && b.count(number) &&
           before.viewSettings.count(number) && after.viewSettings.count(number) &&
-          before.viewSettings.at(number) == a.at(number) && after.viewSettings.at(number) == b.at(number)) {
+          before.viewSettings.at(number) == a.at(number) &&
+          after.viewSettings.at(number) == b.at(number)) {
         continue;
       }
       add(out, '~', view ? "view setting" : "setting",
@@ -78,7 +82,8 @@ void compareSwitches(const DeviceSettings& before, const DeviceSettings& after, 
   }
 }
 
-void comparePassword(const DeviceSettings& before, const DeviceSettings& after, std::vector<StateChange>& out) {
+void comparePassword(const DeviceSettings& before, const DeviceSettings& after,
+                     std::vector<StateChange>& out) {
   if (before.password == after.password) return;
   if (before.password.empty()) {
     add(out, '+', "password", "administrator password", "set");
@@ -114,12 +119,14 @@ void compareApplications(const DeviceSettings& before, const DeviceSettings& aft
     const StoredApplication& b = after.applications[i];
     std::string detail;
     auto text = [&](const char* field, const Text& x, const Text& y) {
-      if (x != y) detail += (detail.empty() ? "" : ", ") + std::string(field) + " " + quote(x) + " -> " + quote(y);
+      if (x != y)
+        detail +=
+            (detail.empty() ? "" : ", ") + std::string(field) + " " + quote(x) + " -> " + quote(y);
     };
     auto number = [&](const char* field, std::int32_t x, std::int32_t y) {
       if (x != y) {
-        detail += (detail.empty() ? "" : ", ") + std::string(field) + " " + std::to_string(x) + " -> " +
-                  std::to_string(y);
+        detail += (detail.empty() ? "" : ", ") + std::string(field) + " " + std::to_string(x) +
+                  " -> " + std::to_string(y);
       }
     };
     text("title", a.title, b.title);
@@ -143,7 +150,8 @@ std::vector<LoadedHotkey> loadedHotkeys(const DeviceSettings& settings) {
   std::vector<LoadedHotkey> list;
   for (int slot = 0; slot < occupied; ++slot) {
     if (table[slot].keyCode == 0) continue;
-    list.push_back({textToUtf8(HotkeyKeyName(table[slot].keyCode, table[slot].modifiers)), table[slot]});
+    list.push_back(
+        {textToUtf8(HotkeyKeyName(table[slot].keyCode, table[slot].modifiers)), table[slot]});
   }
   return list;
 }
@@ -160,7 +168,8 @@ std::string hotkeyText(const HotkeyEntry& h) {
   return text;
 }
 
-void compareHotkeys(const DeviceSettings& before, const DeviceSettings& after, std::vector<StateChange>& out) {
+void compareHotkeys(const DeviceSettings& before, const DeviceSettings& after,
+                    std::vector<StateChange>& out) {
   std::vector<LoadedHotkey> a = loadedHotkeys(before), b = loadedHotkeys(after);
   std::vector<bool> matched(b.size(), false);
   for (const LoadedHotkey& old : a) {
@@ -175,14 +184,15 @@ void compareHotkeys(const DeviceSettings& before, const DeviceSettings& after, s
     const HotkeyEntry& x = old.entry;
     const HotkeyEntry& y = b[k].entry;
     std::string detail;
-    if (x.action != y.action) detail = "action " + actionText(x.action) + " -> " + actionText(y.action);
+    if (x.action != y.action)
+      detail = "action " + actionText(x.action) + " -> " + actionText(y.action);
     if (Text(x.application) != Text(y.application)) {
-      detail += (detail.empty() ? "" : ", ") + std::string("application ") + quote(x.application) + " -> " +
-                quote(y.application);
+      detail += (detail.empty() ? "" : ", ") + std::string("application ") + quote(x.application) +
+                " -> " + quote(y.application);
     }
     if (Text(x.arguments) != Text(y.arguments)) {
-      detail += (detail.empty() ? "" : ", ") + std::string("arguments ") + quote(x.arguments) + " -> " +
-                quote(y.arguments);
+      detail += (detail.empty() ? "" : ", ") + std::string("arguments ") + quote(x.arguments) +
+                " -> " + quote(y.arguments);
     }
     if (!detail.empty()) add(out, '~', "hotkey", "hotkey " + old.name, detail);
   }
@@ -191,27 +201,33 @@ void compareHotkeys(const DeviceSettings& before, const DeviceSettings& after, s
   }
 }
 
-void compareErrorPages(const DeviceSettings& before, const DeviceSettings& after, std::vector<StateChange>& out) {
+void compareErrorPages(const DeviceSettings& before, const DeviceSettings& after,
+                       std::vector<StateChange>& out) {
   if (!before.errorPages && !after.errorPages) return;
   if (!after.errorPages) {
     add(out, '-', "error page", "error pages", "the table is removed");
     return;
   }
-  std::array<Text, kStoredErrorPages> base = before.errorPages ? *before.errorPages : defaultErrorPages();
+  std::array<Text, kStoredErrorPages> base =
+      before.errorPages ? *before.errorPages : defaultErrorPages();
   if (!before.errorPages) {
     add(out, '+', "error page", "error pages", "the defaults are installed");
   }
   for (std::size_t k = 0; k < kStoredErrorPages; ++k) {
     if (base[k] == (*after.errorPages)[k]) continue;
-    add(out, '~', "error page", "error page " + errorPageName(k), quote(base[k]) + " -> " + quote((*after.errorPages)[k]));
+    add(out, '~', "error page", "error page " + errorPageName(k),
+        quote(base[k]) + " -> " + quote((*after.errorPages)[k]));
   }
 }
 
 std::string registryText(const RegistryValue& value) {
   switch (value.kind) {
-    case RegistryValue::Kind::Number: return std::to_string(value.number);
-    case RegistryValue::Kind::Text: return quote(textFromUtf8(value.text));
-    default: return "not set";
+    case RegistryValue::Kind::Number:
+      return std::to_string(value.number);
+    case RegistryValue::Kind::Text:
+      return quote(textFromUtf8(value.text));
+    default:
+      return "not set";
   }
 }
 

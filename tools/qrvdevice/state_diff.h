@@ -2,14 +2,14 @@
 // added, "-" removed; the password only as changed, never its text.
 #pragma once
 
-#include "tools/qrvdevice/device_state.h"
-
 #include <string>
 #include <vector>
 
+#include "tools/qrvdevice/device_state.h"
+
 struct StateChange {
-  char sign;            // '~', '+' or '-'
-  std::string kind;     // "switch", "setting", "password", "application", "hotkey", "error page", ...
+  char sign;         // '~', '+' or '-'
+  std::string kind;  // "switch", "setting", "password", "application", "hotkey", "error page", ...
   std::string subject;  // "Taskbar Enabled", "application 4", "hotkey Ctrl + A"
   std::string line;     // "~ Taskbar Enabled: on -> off"
 };
