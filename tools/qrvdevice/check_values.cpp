@@ -292,10 +292,10 @@ void Checker::explainMissingChoice(ConfigNode& element, const SchemaNode& node) 
             ": the device finds no item of that name, so " + leaves);
     return;
   }
-  int near = nearestOf(name, names, 4, true);
+  int closest = nearestOf(name, names, 4, true);
   add(element, "VALUE", Severity::Error, "enum-item",
       quotedUtf8(name) + " names none of the items of " + node.name +
-          (near >= 0 ? " (did you mean '" + names[static_cast<std::size_t>(near)] + "'?)"
+          (closest >= 0 ? " (did you mean '" + names[static_cast<std::size_t>(closest)] + "'?)"
                      : std::string()) +
           ": " + leaves);
 }

@@ -306,8 +306,8 @@ void Checker::checkChild(ConfigNode& element, const WalkTable& table, const Sect
                  : std::string("this element has no TYPE");
     if (typeText) {
       std::vector<std::string> names(std::begin(kTypeNames), std::end(kTypeNames));
-      int near = nearestOf(utf8(*typeText), names, 2, true);
-      if (near >= 0) message += " (did you mean " + names[static_cast<std::size_t>(near)] + "?)";
+      int closest = nearestOf(utf8(*typeText), names, 2, true);
+      if (closest >= 0) message += " (did you mean " + names[static_cast<std::size_t>(closest)] + "?)";
     }
     message += ": the device passes over it";
     if (inside > 0)
@@ -394,9 +394,9 @@ SectionPath Checker::enterSection(ConfigNode& element, const WalkTable& table,
 
   const std::string where =
       path.names.empty() ? "at the top of the component" : "in " + joinedPath(path.names, "");
-  int near = nearestOf(name, sections, 3, false);
-  if (near >= 0) {
-    inner.names.back() = sections[static_cast<std::size_t>(near)];
+  int closest = nearestOf(name, sections, 3, false);
+  if (closest >= 0) {
+    inner.names.back() = sections[static_cast<std::size_t>(closest)];
     add(element, "NAME", Severity::Warning, "section-name",
         "section " + quotedUtf8(name) + " is no section " + where + "; did you mean '" +
             inner.names.back() + "'? (the device goes by ids, so what is inside still applies)");
@@ -492,12 +492,12 @@ void Checker::checkUnknownId(ConfigNode& element, const WalkTable& table, std::i
       ids.push_back(std::to_string(node.entry->id));
       nodes.push_back(&node);
     }
-    int near = nearestOf(std::to_string(id), ids, 2, false);
+    int closest = nearestOf(std::to_string(id), ids, 2, false);
     if (byName != nullptr) {
       message += " (did you mean " + std::to_string(byName->entry->id) + " " + name + "?)";
-    } else if (near >= 0) {
-      message += " (did you mean " + ids[static_cast<std::size_t>(near)] + " " +
-                 nodes[static_cast<std::size_t>(near)]->name + "?)";
+    } else if (closest >= 0) {
+      message += " (did you mean " + ids[static_cast<std::size_t>(closest)] + " " +
+                 nodes[static_cast<std::size_t>(closest)]->name + "?)";
     }
   }
   add(element, "id", Severity::Error, "id-unknown", message);

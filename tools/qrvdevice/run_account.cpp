@@ -154,10 +154,10 @@ std::vector<std::string> RunAccount::tellPackageRun(const std::vector<ReportEntr
     } else if (!isOneOf(name, generalNames())) {
       std::vector<std::string> all = generalNames();
       all.insert(all.end(), familyNames().begin(), familyNames().end());
-      int near = nearestOf(name, all, 3, true);
+      int closest = nearestOf(name, all, 3, true);
       lines.push_back("left alone: " + packageFolder_ + "\\" + name +
                       " is no name the launcher looks for" +
-                      (near >= 0 ? " (did you mean " + all[near] + "?)" : std::string()) +
+                      (closest >= 0 ? " (did you mean " + all[closest] + "?)" : std::string()) +
                       "; see qrvdevice help run");
     }
   }
