@@ -8,24 +8,33 @@
 #include "plugin/settings/field_moves.h"
 #include "plugin/settings/frame_tables.h"
 #include "plugin/settings/settings_store.h"
+#include "plugin/settings/text_fields.h"
 
-namespace {
+TextField ApplicationTextField(AppEntry& application, std::int32_t id) {
+  switch (id) {
+    case 0: return TextField::of(application.title);
+    case 1: return TextField::of(application.executable);
+    case 2: return TextField::of(application.arguments);
+    case 3: return TextField::of(application.iconFile);
+    default: return TextField();
+  }
+}
 
-constexpr std::int32_t kFirstFrameId = 62100;
-
-}  // namespace
+void BuildApplicationFrames(FrameList<kApplicationCapacity>& frames) {
+  for (int slot = 0; slot < kApplicationCapacity; ++slot) {
+    frames.add(kFirstApplicationFrameId + slot, ApplicationFrameHandler,
+               WSTR("FRAME Application %i"), slot + 1);
+  }
+}
 
 int ApplicationListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   FrameList<kApplicationCapacity> frames;
-  for (int slot = 0; slot < kApplicationCapacity; ++slot) {
-    frames.add(kFirstFrameId + slot, ApplicationFrameHandler, WSTR("FRAME Application %i"),
-               slot + 1);
-  }
+  BuildApplicationFrames(frames);
   return frames.walk(node, direction);
 }
 
 int ApplicationFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  return walkFrame(node, kFirstFrameId, settingsStore().currentApplication,
+  return walkFrame(node, kFirstApplicationFrameId, settingsStore().currentApplication,
                    ApplicationFrameVersions, direction);
 }
 
@@ -33,19 +42,12 @@ int ApplicationPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Directi
   AppEntry& application =
       frameRecord(settingsStore().applications, settingsStore().currentApplication, node,
                   WSTR("Application property '%s' is outside an application frame"));
-  switch (node->getId()) {
-    case 0:
-      moveText(node, direction, application.title);
-      break;
-    case 1:
-      moveText(node, direction, application.executable);
-      break;
-    case 2:
-      moveText(node, direction, application.arguments);
-      break;
-    case 3:
-      moveText(node, direction, application.iconFile);
-      break;
+  const std::int32_t id = node->getId();
+  if (TextField field = ApplicationTextField(application, id)) {
+    moveText(node, direction, field);
+    return 0;
+  }
+  switch (id) {
     case 4:
       moveUnsigned(node, direction, application.runAtStartup);
       break;

@@ -9,13 +9,29 @@
 #include <cstddef>
 #include <cstdint>
 
+// A text field of a record and its capacity, terminator included; empty (null) for none.
+struct TextField {
+  WCHAR* text = nullptr;
+  std::size_t capacity = 0;
+
+  template <std::size_t N>
+  static TextField of(WCHAR (&field)[N]) {
+    return {field, N};
+  }
+  explicit operator bool() const { return text != nullptr; }
+};
+
+// What Apply stores of `value` in the field: at most what it holds with its terminator.
+inline void storeText(const TextField& field, const WCHAR* value) {
+  textCopy(field.text, field.capacity, value);
+}
+
 // A text field; Apply copies at most what the field holds with its terminator. A text with a
 // character that no document can carry (a binHex value may decode to a control character) is
 // not stored, since no export could show it again: the field keeps its value.
-template <std::size_t N>
-void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
+inline void moveText(ConfigNode* node, Direction direction, const TextField& field) {
   if (direction == Save) {
-    node->setValueString(field);
+    node->setValueString(field.text);
     return;
   }
   const WCHAR* text = node->getString();
@@ -27,7 +43,12 @@ void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
                        node->getName(), static_cast<std::uint32_t>(text[position]),
                        static_cast<std::uint32_t>(position));
   }
-  textCopy(field, N, text);
+  storeText(field, text);
+}
+
+template <std::size_t N>
+void moveText(ConfigNode* node, Direction direction, WCHAR (&field)[N]) {
+  moveText(node, direction, TextField::of(field));
 }
 
 // A number written in signed decimal.

@@ -6,6 +6,7 @@
 #include "plugin/node/config_node.h"
 #include "plugin/schema/schema.h"
 #include "plugin/schema/walker.h"
+#include "plugin/settings/settings_store.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,16 +38,26 @@ class FrameList {
     entry.handler = handler;
   }
 
-  // Walks the frames added so far as the one version "1.0.0" of the node's schema.
+  // The frames added so far as the one version "1.0.0" of the node's schema.
+  SchemaVersion version() const { return frameListVersion(entries_, count_); }
+
+  // Walks the frames added so far as that version.
   int walk(ConfigNode* node, Direction direction) const {
-    SchemaVersion version = frameListVersion(entries_, count_);
-    return WalkComponent(node, &version, 1, direction);
+    SchemaVersion table = version();
+    return WalkComponent(node, &table, 1, direction);
   }
 
  private:
   SchemaEntry entries_[Capacity];
   std::uint32_t count_ = 0;
 };
+
+// The frames of the two lists: the 20 application frames, and one hotkey frame for each
+// occupied slot of a hotkey table of kHotkeyCapacity slots.
+constexpr std::int32_t kFirstApplicationFrameId = 62100;
+constexpr std::int32_t kFirstHotkeyFrameId = 62000;
+void BuildApplicationFrames(FrameList<kApplicationCapacity>& frames);
+void BuildHotkeyFrames(const HotkeyEntry* hotkeys, FrameList<kHotkeyCapacity>& frames);
 
 // Records the slot of the frame being walked for the property handlers, and clears it (-1)
 // when the frame's walk ends, however it ends.

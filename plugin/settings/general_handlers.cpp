@@ -7,6 +7,7 @@
 #include "plugin/node/config_node.h"
 #include "plugin/settings/field_moves.h"
 #include "plugin/settings/settings_store.h"
+#include "plugin/settings/text_fields.h"
 
 namespace {
 
@@ -117,6 +118,11 @@ void movePassword(ConfigNode* node, Direction direction) {
 
 }  // namespace
 
+TextField ErrorPageTextField(ErrorPageTable& pages, std::int32_t id) {
+  if (id < kFirstErrorPageId || id >= kFirstErrorPageId + kErrorPageCount) return TextField();
+  return TextField::of(pages.entries[id - kFirstErrorPageId].page);
+}
+
 int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   std::int32_t id = node->getId();
   // With "Enable QRV" off, a document can only switch it back on and change the password.
@@ -141,8 +147,8 @@ int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction dire
 int BrowserParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   std::int32_t id = node->getId();
   if (moveSwitch(kBrowserSwitches, id, node, direction)) return 0;
-  if (id >= kFirstErrorPageId && id < kFirstErrorPageId + kErrorPageCount) {
-    moveText(node, direction, settingsStore().errorPages.entries[id - kFirstErrorPageId].page);
+  if (TextField page = ErrorPageTextField(settingsStore().errorPages, id)) {
+    moveText(node, direction, page);
   } else {
     node->setValueString(WSTR(""));
     reportWarning(WSTR("Unknown qrv parameter '%s'"), node->getName());

@@ -10,10 +10,18 @@
 #include "plugin/settings/frame_tables.h"
 #include "plugin/settings/hotkey_names.h"
 #include "plugin/settings/settings_store.h"
+#include "plugin/settings/text_fields.h"
+
+TextField HotkeyTextField(HotkeyEntry& hotkey, std::int32_t id) {
+  switch (id) {
+    case 1: return TextField::of(hotkey.application);
+    case 2: return TextField::of(hotkey.arguments);
+    default: return TextField();
+  }
+}
 
 namespace {
 
-constexpr std::int32_t kFirstFrameId = 62000;
 constexpr std::size_t kKeyNameCapacity = 32;
 
 struct KeyCombination {
@@ -86,17 +94,21 @@ void keepHotkeysApart(HotkeyEntry* hotkeys, const KeyCombination (&before)[kHotk
 
 }  // namespace
 
+void BuildHotkeyFrames(const HotkeyEntry* hotkeys, FrameList<kHotkeyCapacity>& frames) {
+  for (int slot = 0; slot < kHotkeyCapacity; ++slot) {
+    if (hotkeys[slot].keyCode == 0) continue;  // the slot's number is not reused
+    frames.add(kFirstHotkeyFrameId + slot, HotkeyFrameHandler, WSTR("FRAME %s"),
+               HotkeyKeyName(hotkeys[slot].keyCode, hotkeys[slot].modifiers));
+  }
+}
+
 int HotkeyListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   FrameList<kHotkeyCapacity> frames;
   HotkeyEntry* hotkeys = settingsStore().hotkeys;
-  KeyCombination before[kHotkeyCapacity];
-  for (int slot = 0; slot < kHotkeyCapacity; ++slot) {
-    before[slot] = combinationOf(hotkeys[slot]);
-    if (hotkeys[slot].keyCode == 0) continue;  // the slot's number is not reused
-    frames.add(kFirstFrameId + slot, HotkeyFrameHandler, WSTR("FRAME %s"),
-               HotkeyKeyName(hotkeys[slot].keyCode, hotkeys[slot].modifiers));
-  }
+  BuildHotkeyFrames(hotkeys, frames);
   if (direction == Save) return frames.walk(node, direction);
+  KeyCombination before[kHotkeyCapacity];
+  for (int slot = 0; slot < kHotkeyCapacity; ++slot) before[slot] = combinationOf(hotkeys[slot]);
   // The store is committed however the walk ends, so the moves are checked on every path.
   int result = 0;
   try {
@@ -110,22 +122,21 @@ int HotkeyListHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direct
 }
 
 int HotkeyFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  return walkFrame(node, kFirstFrameId, settingsStore().currentHotkey, HotkeyFrameVersions,
+  return walkFrame(node, kFirstHotkeyFrameId, settingsStore().currentHotkey, HotkeyFrameVersions,
                    direction);
 }
 
 int HotkeyPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
   HotkeyEntry& hotkey = frameRecord(settingsStore().hotkeys, settingsStore().currentHotkey, node,
                                     WSTR("Hotkey property '%s' is outside a hotkey frame"));
-  switch (node->getId()) {
+  const std::int32_t id = node->getId();
+  if (TextField field = HotkeyTextField(hotkey, id)) {
+    moveText(node, direction, field);
+    return 0;
+  }
+  switch (id) {
     case 0:  // Action: the chosen item's VALUE
       moveSigned(node, direction, hotkey.action);
-      break;
-    case 1:
-      moveText(node, direction, hotkey.application);
-      break;
-    case 2:
-      moveText(node, direction, hotkey.arguments);
       break;
     case 3:
       moveUnsigned(node, direction, hotkey.keyCode);

@@ -72,10 +72,10 @@ std::uint32_t builtInKeyCode(int i) { return DefaultHotkeys[i].code & ~kAltBit; 
 std::uint32_t builtInModifiers(int i) { return (DefaultHotkeys[i].code & kAltBit) ? 1 : 0; }
 
 // The built-in hotkeys F1 to F10 in slots 0 to 9.
-void placeBuiltInHotkeys() {
-  std::memset(store.hotkeys, 0, sizeof(store.hotkeys));
+void placeBuiltInHotkeys(HotkeyEntry (&table)[kHotkeyCapacity]) {
+  std::memset(table, 0, sizeof(table));
   for (int i = 0; i < kBuiltInHotkeyCount; ++i) {
-    HotkeyEntry& slot = store.hotkeys[i];
+    HotkeyEntry& slot = table[i];
     slot.index = i;
     slot.keyCode = builtInKeyCode(i);
     slot.modifiers = builtInModifiers(i);
@@ -84,43 +84,13 @@ void placeBuiltInHotkeys() {
   }
 }
 
-// Merges the library's hotkeys into the table: one on a built-in key combination takes over
-// that slot's action and texts, any other gets the next free slot. Returns the number of
-// occupied slots. The library is asked for no more hotkeys than the table has slots; those
-// that find no free slot are dropped.
+// The library is asked for no more hotkeys than the table has slots.
 int loadHotkeys() {
-  placeBuiltInHotkeys();
   std::int32_t m = std::clamp<std::int32_t>(GetHotkeyCount(), 0, kHotkeyCapacity);
   // Never empty, so the library is handed a valid array even for no hotkeys.
   std::vector<HotkeyEntry> loaded(static_cast<std::size_t>(std::max(m, 1)));
   GetHotkeys(loaded.data(), m, 1);
-  loaded.resize(static_cast<std::size_t>(m));
-
-  int next = kBuiltInHotkeyCount;
-  for (HotkeyEntry& h : loaded) {
-    terminate(h);
-    if (h.keyCode == 0) continue;  // an empty record holds no hotkey
-    HotkeyEntry* slot = nullptr;
-    for (int i = 0; i < kBuiltInHotkeyCount; ++i) {
-      if (store.hotkeys[i].keyCode == h.keyCode && store.hotkeys[i].modifiers == h.modifiers) {
-        slot = &store.hotkeys[i];
-        break;
-      }
-    }
-    if (slot) {
-      slot->action = h.action;
-      textCopy(slot->application, 260, h.application);
-      textCopy(slot->arguments, 260, h.arguments);
-    } else if (next < kHotkeyCapacity) {
-      slot = &store.hotkeys[next];
-      *slot = h;
-      slot->index = next++;
-    } else {
-      continue;
-    }
-    if (slot->action == kLaunchConfigAction) store.protectedHotkey = *slot;
-  }
-  return next;
+  return MergeHotkeys(loaded.data(), m, store.hotkeys, store.protectedHotkey);
 }
 
 // Moves the non-empty applications to the front, in table order, numbered from 0.
@@ -190,6 +160,37 @@ bool IsBuiltInHotkey(std::uint32_t keyCode, std::uint32_t modifiers) {
 }
 
 SettingsStore& settingsStore() { return store; }
+
+int MergeHotkeys(const HotkeyEntry* records, int count, HotkeyEntry (&table)[kHotkeyCapacity],
+                 HotkeyEntry& launchConfig) {
+  placeBuiltInHotkeys(table);
+  int next = kBuiltInHotkeyCount;
+  for (int k = 0; records != nullptr && k < count; ++k) {
+    HotkeyEntry h = records[k];
+    terminate(h);
+    if (h.keyCode == 0) continue;  // an empty record holds no hotkey
+    HotkeyEntry* slot = nullptr;
+    for (int i = 0; i < kBuiltInHotkeyCount; ++i) {
+      if (table[i].keyCode == h.keyCode && table[i].modifiers == h.modifiers) {
+        slot = &table[i];
+        break;
+      }
+    }
+    if (slot) {
+      slot->action = h.action;
+      textCopy(slot->application, 260, h.application);
+      textCopy(slot->arguments, 260, h.arguments);
+    } else if (next < kHotkeyCapacity) {
+      slot = &table[next];
+      *slot = h;
+      slot->index = next++;
+    } else {
+      continue;
+    }
+    if (slot->action == kLaunchConfigAction) launchConfig = *slot;
+  }
+  return next;
+}
 
 void LoadSettings() {
   store.currentHotkey = -1;

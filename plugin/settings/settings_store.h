@@ -37,5 +37,14 @@ struct SettingsStore {
 // The module-wide store, zeroed at load.
 SettingsStore& settingsStore();
 
+// The hotkey table as a load builds it from the library's `count` records, before the sort:
+// the built-in hotkeys in slots 0 to 9 with no action; a record on one of their key
+// combinations takes over that slot's action and texts, any other takes the next free slot;
+// empty records and those that find no free slot are dropped. Returns the number of occupied
+// slots. `launchConfig` receives the last slot met with action 3 ("Launch QRV Config") and is
+// left alone when there is none.
+int MergeHotkeys(const HotkeyEntry* records, int count, HotkeyEntry (&table)[kHotkeyCapacity],
+                 HotkeyEntry& launchConfig);
+
 void LoadSettings();
 void CommitSettings();

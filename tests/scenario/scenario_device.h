@@ -53,10 +53,15 @@ class ScenarioDevice {
     return command;
   }
 
-  CommandResult run(const std::vector<std::string>& args) const {
+  CommandResult run(const std::vector<std::string>& args) const { return runIn("", args); }
+
+  // The same, started in the folder `dir` (the current one when empty), so that file names in
+  // its output are as a person typing them there sees them.
+  CommandResult runIn(const std::string& dir, const std::vector<std::string>& args) const {
     static std::atomic<unsigned> counter{0};
     std::string stem = (root_ / ("cmd-" + std::to_string(counter++))).string();
-    std::string command = "(" + commandText(args) + " >" + shellQuoted(stem + ".out") + " 2>" +
+    std::string command = "(" + (dir.empty() ? std::string() : "cd " + shellQuoted(dir) + " && ") +
+                          commandText(args) + " >" + shellQuoted(stem + ".out") + " 2>" +
                           shellQuoted(stem + ".err") + "); echo $? >" +
                           shellQuoted(stem + ".code");
     if (std::system(command.c_str()) == -1) ADD_FAILURE() << "cannot start: " << command;

@@ -6,6 +6,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "tools/qrvdevice/device_state.h"
+#include "tools/qrvdevice/run_account.h"
 #include "tools/qrvdevice/state_json.h"
 #include "tools/qrvdevice/summary.h"
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -45,7 +47,7 @@ int fail(const std::string& message) {
   return kExitFailed;
 }
 
-std::string deviceRoot() {
+std::string rootForMessages() {
   std::error_code error;
   fs::path root = fs::absolute(device::rootDir(), error);
   return error ? device::rootDir() : root.lexically_normal().string();
@@ -83,7 +85,7 @@ bool filesAreEmulated() {
 
 // A device has its registry file (emulated), or at least the plug-in's registration (where
 // the registry is the system's).
-bool deviceExists() {
+bool deviceIsThere() {
   std::error_code error;
   if (fs::exists(fs::path(device::statePath("registry.reg")), error)) return true;
   HKEY key = nullptr;
@@ -95,7 +97,7 @@ bool deviceExists() {
 }
 
 int noDevice() {
-  return fail("no device at " + deviceRoot() + " (create one with: qrvdevice init)");
+  return fail("no device at " + rootForMessages() + " (create one with: qrvdevice init)");
 }
 
 // Empties the device's files and the emulator's state, keeping the lock file, which the
@@ -178,24 +180,31 @@ bool isPlainFileName(const std::string& name) {
 
 }  // namespace
 
+std::string deviceRoot() { return rootForMessages(); }
+
+bool deviceExists() { return deviceIsThere(); }
+
+bool createDevice(const LoadableState& state, std::string& problem) {
+  return layDownImage(problem) && registerComponent(problem) && writeLoadableState(state, problem);
+}
+
 int commandInit(bool force) {
   std::error_code error;
   fs::create_directories(stateDir(), error);
   if (!error) fs::create_directories(filesDir(), error);
-  if (error) return fail("cannot create the device at " + deviceRoot() + ": " + error.message());
+  if (error) return fail("cannot create the device at " + rootForMessages() + ": " + error.message());
   device::Lock lock;
-  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+  if (!lock.held()) return fail("cannot lock the device at " + rootForMessages());
 
-  bool existing = deviceExists() || (filesAreEmulated() && !fs::is_empty(filesDir(), error));
+  bool existing = deviceIsThere() || (filesAreEmulated() && !fs::is_empty(filesDir(), error));
   if (existing && !force) {
-    return fail("a device already exists at " + deviceRoot() + " (use init --force to replace it)");
+    return fail("a device already exists at " + rootForMessages() + " (use init --force to replace it)");
   }
   std::string problem;
-  if (!clearDevice(problem) || !layDownImage(problem) || !registerComponent(problem) ||
-      !writeLoadableState(defaultLoadableState(), problem)) {
+  if (!clearDevice(problem) || !createDevice(defaultLoadableState(), problem)) {
     return fail("init: " + problem);
   }
-  std::cout << "device created at " << deviceRoot() << "\n";
+  std::cout << "device created at " << rootForMessages() << "\n";
   return kExitOk;
 }
 
@@ -205,15 +214,15 @@ int commandLoad(const std::string& stateFile) {
   LoadableState state;
   std::string problem;
   if (!stateFromJson(text, state, problem)) return fail(stateFile + ": " + problem);
-  if (!deviceExists()) return noDevice();
+  if (!deviceIsThere()) return noDevice();
   device::Lock lock;
-  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+  if (!lock.held()) return fail("cannot lock the device at " + rootForMessages());
   if (!writeLoadableState(state, problem)) return fail("load: " + problem);
   return kExitOk;
 }
 
 int commandShow(bool asJson) {
-  if (!deviceExists()) return noDevice();
+  if (!deviceIsThere()) return noDevice();
   DeviceState state;
   std::vector<std::string> notes;
   std::string problem;
@@ -233,10 +242,10 @@ int commandPush(const std::string& hostFile, const std::string& name) {
   }
   std::error_code error;
   if (!fs::is_regular_file(hostFile, error)) return fail("cannot read " + hostFile);
-  if (!deviceExists()) return noDevice();
+  if (!deviceIsThere()) return noDevice();
 
   device::Lock lock;
-  if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+  if (!lock.held()) return fail("cannot lock the device at " + rootForMessages());
   RegistryValue root;
   std::string problem;
   if (!readRegistryValue(kPackageRootValue, root, problem)) return fail(problem);
@@ -257,16 +266,18 @@ int commandPush(const std::string& hostFile, const std::string& name) {
   return kExitOk;
 }
 
-int commandRun(const std::vector<std::string>& args, const std::string* rawLine) {
-  if (!deviceExists()) return noDevice();
+int commandRun(const std::vector<std::string>& args, const std::string* rawLine, bool strict) {
+  if (!deviceIsThere()) return noDevice();
   std::string problem;
+  std::optional<RunAccount> account;
   {
     device::Lock lock;
-    if (!lock.held()) return fail("cannot lock the device at " + deviceRoot());
+    if (!lock.held()) return fail("cannot lock the device at " + rootForMessages());
     if (!clearRunRecords(problem)) return fail(problem);
+    account.emplace(args, rawLine);
   }
   int code = device::runDeviceProgram(WSTR("\\Tolvex.exe"), args, rawLine);
-  if (code < 0) return fail("cannot run \\Tolvex.exe on the device at " + deviceRoot());
+  if (code < 0) return fail("cannot run \\Tolvex.exe on the device at " + rootForMessages());
   if (code >= 128) {
     return fail("\\Tolvex.exe was ended by signal " + std::to_string(code - 128));
   }
@@ -280,13 +291,18 @@ int commandRun(const std::vector<std::string>& args, const std::string* rawLine)
     errors += entry.errors.size();
     warnings += entry.warnings.size();
   }
-  std::cout << reportLines(report) << "Tolvex.exe ran: " << report.size()
-            << " manager call(s), " << errors << " error(s), " << warnings << " warning(s)\n";
+  std::cout << reportLines(report);
+  for (const std::string& line : account->tell(report)) std::cout << line << "\n";
+  std::cout << "Tolvex.exe ran: " << report.size() << " manager call(s), " << errors
+            << " error(s), " << warnings << " warning(s)\n";
+  if (strict && errors > 0) {
+    return fail("the run reported " + std::to_string(errors) + " error(s) (--strict)");
+  }
   return kExitOk;
 }
 
 int commandReport() {
-  if (!deviceExists()) return noDevice();
+  if (!deviceIsThere()) return noDevice();
   std::vector<std::string> notes;
   std::vector<ReportEntry> report = readReport(notes);
   for (const std::string& note : notes) std::cerr << "qrvdevice: " << note << "\n";

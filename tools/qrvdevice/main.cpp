@@ -1,27 +1,16 @@
 // qrvdevice: the command-line front end of the emulated device.
-#include "tools/qrvdevice/commands.h"
-
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "tools/qrvdevice/admin_commands.h"
+#include "tools/qrvdevice/command_table.h"
+#include "tools/qrvdevice/commands.h"
+
 namespace {
 
-const char kUsage[] =
-    "usage: qrvdevice COMMAND [ARGUMENTS]\n"
-    "Works on the device at $QRV_DEVICE_ROOT (default: ./device).\n"
-    "\n"
-    "  init [--force]        lay down a fresh device image with default settings\n"
-    "  load STATE.json       replace the device's settings with the state given\n"
-    "  show [--json]         print the device's state\n"
-    "  push FILE [NAME]      copy a host file into the package folder\n"
-    "  run [ARG...]          run \\Tolvex.exe with these arguments, then print its report\n"
-    "  run --line TEXT       the same with TEXT as the raw command line\n"
-    "  report                print the errors and warnings since the last clear\n"
-    "  path DEVICE_PATH      print the host path of a device path\n";
-
-int usage(const std::string& problem) {
-  std::cerr << "qrvdevice: " << problem << "\n" << kUsage;
+int usage(const std::string& problem, const CommandSpec* spec) {
+  std::cerr << "qrvdevice: " << problem << "\n" << usageHint(spec);
   return kExitUsage;
 }
 
@@ -30,50 +19,77 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+const std::string* optional(const ParsedArguments& parsed, const char* name) {
+  return parsed.has(name) ? &parsed.value(name) : nullptr;
+}
+
+int dispatch(const CommandSpec& spec, const ParsedArguments& a) {
+  const std::string command = spec.name;
+  const std::vector<std::string>& plain = a.plain;
+  if (command == "init") return commandInit(a.has("--force"));
+  if (command == "load") return commandLoad(plain[0]);
+  if (command == "show") return commandShow(a.has("--json"));
+  if (command == "push")
+    return commandPush(plain[0], plain.size() == 2 ? plain[1] : baseName(plain[0]));
+  if (command == "run") {
+    if (a.has("--line")) {
+      if (!plain.empty())
+        return usage("run --line takes exactly one text, and no other arguments", &spec);
+      return commandRun({}, &a.value("--line"), a.has("--strict"));
+    }
+    return commandRun(plain, nullptr, a.has("--strict"));
+  }
+  if (command == "report") return commandReport();
+  if (command == "path") return commandPath(plain[0]);
+  if (command == "check") {
+    if (a.has("--state") && a.has("--device"))
+      return usage("check takes --state or --device, not both", &spec);
+    CheckTarget target;
+    if (a.has("--state")) {
+      target.kind = CheckTarget::Kind::StateFile;
+      target.stateFile = a.value("--state");
+    } else if (a.has("--device")) {
+      target.kind = CheckTarget::Kind::Device;
+    }
+    return commandCheck(plain[0], target, a.has("--json"));
+  }
+  if (command == "plan") return commandPlan(plain[0], optional(a, "--state"), a.has("--json"));
+  if (command == "schema") return commandSchema(optional(a, "--version"), a.has("--json"));
+  if (command == "encode-password")
+    return commandEncodePassword(plain[0], optional(a, "--version"));
+  if (command == "help") {
+    if (plain.empty()) {
+      std::cout << overviewHelp();
+      return kExitOk;
+    }
+    const CommandSpec* asked = findCommand(plain[0]);
+    if (asked == nullptr) return usage("there is no command '" + plain[0] + "'", nullptr);
+    std::cout << commandHelp(*asked);
+    return kExitOk;
+  }
+  return usage("unknown command '" + command + "'", nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return usage("no command given");
+  if (args.empty()) return usage("no command given", nullptr);
   const std::string command = args[0];
   args.erase(args.begin());
 
-  if (command == "help" || command == "--help" || command == "-h") {
-    std::cout << kUsage;
+  if (command == "--help" || command == "-h") {
+    std::cout << overviewHelp();
     return kExitOk;
   }
-  if (command == "init") {
-    if (args.empty()) return commandInit(false);
-    if (args.size() == 1 && args[0] == "--force") return commandInit(true);
-    return usage("init takes only --force");
+  const CommandSpec* spec = findCommand(command);
+  if (spec == nullptr) return usage("unknown command '" + command + "'", nullptr);
+  ParsedArguments parsed;
+  std::string problem;
+  if (!parseArguments(*spec, args, parsed, problem)) return usage(problem, spec);
+  if (parsed.help) {
+    std::cout << commandHelp(*spec);
+    return kExitOk;
   }
-  if (command == "load") {
-    if (args.size() != 1) return usage("load takes one state file");
-    return commandLoad(args[0]);
-  }
-  if (command == "show") {
-    if (args.empty()) return commandShow(false);
-    if (args.size() == 1 && args[0] == "--json") return commandShow(true);
-    return usage("show takes only --json");
-  }
-  if (command == "push") {
-    if (args.empty() || args.size() > 2) return usage("push takes a file and an optional name");
-    return commandPush(args[0], args.size() == 2 ? args[1] : baseName(args[0]));
-  }
-  if (command == "run") {
-    if (!args.empty() && args[0] == "--line") {
-      if (args.size() != 2) return usage("run --line takes exactly one text");
-      return commandRun({}, &args[1]);
-    }
-    return commandRun(args, nullptr);
-  }
-  if (command == "report") {
-    if (!args.empty()) return usage("report takes no arguments");
-    return commandReport();
-  }
-  if (command == "path") {
-    if (args.size() != 1) return usage("path takes one device path");
-    return commandPath(args[0]);
-  }
-  return usage("unknown command '" + command + "'");
+  return dispatch(*spec, parsed);
 }

@@ -3,67 +3,13 @@
 #include "tools/qrvdevice/summary.h"
 
 #include "plugin/settings/hotkey_names.h"
+#include "tools/qrvdevice/device_names.h"
 
 #include <sstream>
 
 namespace {
 
 std::string utf8(const Text& text) { return textToUtf8(text.c_str(), text.size()); }
-
-const char* hotkeyActionName(std::int32_t action) {
-  switch (action) {
-    case 6: return "No Action";
-    case 0: return "Launch Application";
-    case 1: return "Show/Hide Input Panel";
-    case 2: return "Show/Hide Taskbar";
-    case 4: return "Application Switcher";
-    case 3: return "Launch QRV Config";
-    case 14: return "Stylus Calibration";
-    case 16: return "Start Menu";
-    case 19: return "Running Programs List";
-    case 17: return "Soft Key 1";
-    case 18: return "Soft Key 2";
-    default: return nullptr;
-  }
-}
-
-const char* const kErrorPageNames[kStoredErrorPages] = {
-    "(400) Invalid Syntax",       "(403) Request Forbidden",     "(404) Object Not Found",
-    "(406) No Response Format",   "(410) Page Doesn't Exist",    "(500) Internal Server Error",
-    "(501) Server Can't Do That", "Generic Error",               "Server Is Busy",
-    "Couldn't Find Server",       "URL Syntax Error",            "Request Cancelled",
-    "Not Available Offline"};
-
-struct Switch {
-  const char* name;
-  bool view;  // a view setting rather than a setting
-  std::int32_t number;
-};
-
-// The switches the configuration document names, with where the device keeps each.
-const Switch kSwitches[] = {
-    {"Enable QRV", false, 5},
-    {"Show Taskbar", true, 1},
-    {"Taskbar Enabled", false, 1},
-    {"Start Menu Enabled", false, 2},
-    {"Desktop Enabled", false, 3},
-    {"Enable Application Selector", false, 4},
-    {"Browser Address Bar", true, 22},
-    {"Browser Toolbar", true, 21},
-    {"Browser Status Bar", true, 26},
-    {"Browser Menu Bar", true, 20},
-    {"Warn when leaving a secure page", false, 33},
-    {"Warn when security blocks page", false, 34},
-    {"Enable Cookies", false, 32},
-};
-
-std::string switchText(const std::map<std::int32_t, std::int32_t>& values, std::int32_t number) {
-  auto found = values.find(number);
-  if (found == values.end()) return "not set";
-  if (found->second == 0) return "off";
-  if (found->second == 1) return "on";
-  return "on (" + std::to_string(found->second) + ")";
-}
 
 std::string registryText(const RegistryValue& value) {
   switch (value.kind) {
@@ -96,7 +42,7 @@ std::string stateSummary(const DeviceState& state) {
   std::ostringstream out;
 
   out << "Switches\n";
-  for (const Switch& item : kSwitches) {
+  for (const NamedSwitch& item : namedSwitches()) {
     out << "  " << pad(item.name, 34)
         << switchText(item.view ? settings.viewSettings : settings.settings, item.number) << "\n";
   }
@@ -119,9 +65,9 @@ std::string stateSummary(const DeviceState& state) {
   if (settings.hotkeys.empty()) out << " (F1 to F10: No Action)";
   out << "\n";
   for (const StoredHotkey& h : settings.hotkeys) {
-    const char* action = hotkeyActionName(h.action);
+    const std::string action = actionName(h.action);
     out << "  " << pad(textToUtf8(HotkeyKeyName(h.keyCode, h.modifiers)), 16)
-        << (action ? action : ("action " + std::to_string(h.action)).c_str());
+        << (action.empty() ? "action " + std::to_string(h.action) : action);
     if (!h.application.empty()) out << "  " << utf8(h.application);
     if (!h.arguments.empty()) out << " " << utf8(h.arguments);
     out << "\n";
@@ -137,7 +83,7 @@ std::string stateSummary(const DeviceState& state) {
         << "\n";
     for (std::size_t i = 0; i < kStoredErrorPages; ++i) {
       if ((*settings.errorPages)[i] == defaults[i]) continue;
-      out << "  " << pad(kErrorPageNames[i], 30) << utf8((*settings.errorPages)[i]) << "\n";
+      out << "  " << pad(errorPageName(i), 30) << utf8((*settings.errorPages)[i]) << "\n";
     }
   }
 
