@@ -1,9 +1,12 @@
-// Speed of registry reads and writes on a registry of a few hundred values.
+// Speed of registry reads and writes on a registry of a few hundred values, and of keys that lie
+// deep below their root.
 #include "platform/registry.h"
 #include "support/temp_device.h"
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -64,6 +67,52 @@ void BM_SetValue(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SetValue)->Arg(300);
+
+// A key path `levels` names deep, each name "a".
+std::string deepPath(std::int64_t levels) {
+  std::string path = "a";
+  for (std::int64_t i = 1; i < levels; ++i) path += "\\a";
+  return path;
+}
+
+// Reading a registry file whose one key lies `levels` deep below its root (each key above it
+// is implied and created too).
+void BM_ReadDeepKey(benchmark::State& state) {
+  TempDevice device;
+  const std::string path = deepPath(state.range(0));
+  const Text key = textFromUtf8(path);
+  const auto file = device.root() / "state" / "registry.reg";
+  const std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + path +
+                           "]\n\"v\"=dword:00000001\n";
+  for (auto _ : state) {
+    state.PauseTiming();
+    // A new file each time, so that the registry reads it again.
+    std::ofstream(file.string() + ".new", std::ios::binary) << text;
+    std::filesystem::rename(file.string() + ".new", file);
+    state.ResumeTiming();
+    HKEY opened = nullptr;
+    benchmark::DoNotOptimize(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened));
+    RegCloseKey(opened);
+  }
+}
+BENCHMARK(BM_ReadDeepKey)->Arg(64)->Arg(256)->Arg(512);
+
+// Creating a key `levels` deep, with every key above it, in an empty registry.
+void BM_CreateDeepKey(benchmark::State& state) {
+  TempDevice device;
+  const Text key = textFromUtf8(deepPath(state.range(0)));
+  const auto file = device.root() / "state" / "registry.reg";
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove(file);
+    state.ResumeTiming();
+    HKEY created = nullptr;
+    benchmark::DoNotOptimize(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &created, nullptr));
+    RegCloseKey(created);
+  }
+}
+BENCHMARK(BM_CreateDeepKey)->Arg(64)->Arg(256)->Arg(512);
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 // Reading, searching and writing configuration documents through the platform DOM.
 #include "manager/configuration_document.h"
 
+#include "platform/files.h"
+
 namespace {
 
 // Parser reasons often end in a line break; the report wants one line.
@@ -52,6 +54,15 @@ void collectComponents(IXMLDOMNode* parent, const std::vector<Component>& regist
 }  // namespace
 
 ComRef<IXMLDOMDocument> loadConfigurationFile(const WCHAR* path, CallReport& report) {
+  WIN32_FILE_ATTRIBUTE_DATA file;
+  if (GetFileAttributesExW(path, GetFileExInfoStandard, &file) &&
+      ((static_cast<std::uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) >
+          kMaxConfigurationFileBytes) {
+    report.addError(WSTR("Cannot load '%s': the file is larger than the %u bytes (1 MiB) a "
+                         "configuration document may have"),
+                    path, static_cast<std::uint32_t>(kMaxConfigurationFileBytes));
+    return ComRef<IXMLDOMDocument>();
+  }
   ComRef<IXMLDOMDocument> document;
   if (FAILED(CreateXmlDocument(document.out())) || !document) {
     report.addError(WSTR("Cannot load '%s': no XML document can be created"), path);

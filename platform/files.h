@@ -13,6 +13,23 @@ BOOL CopyFileW(LPCWSTR existingFile, LPCWSTR newFile, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR file);
 // INVALID_FILE_ATTRIBUTES when the path names nothing.
 DWORD GetFileAttributesW(LPCWSTR path);
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+struct WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+};
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
+// The attributes, times (100 ns since 1601) and size of a file; FALSE when the path names
+// nothing. `information` is a WIN32_FILE_ATTRIBUTE_DATA.
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, void* information);
 BOOL CreateDirectoryW(LPCWSTR path, void* security);
 // The reason for the last failure of a platform call on this thread.
 DWORD GetLastError();

@@ -199,6 +199,26 @@ void onDoctype(void* user, const xmlChar*, const xmlChar*, const xmlChar*) {
   });
 }
 
+// The library's size limits (left on: no XML_PARSE_HUGE), said in the words of the document;
+// empty for any other error. The library tells them apart only in its message.
+std::string limitExceeded(int code, const std::string& detail) {
+  auto says = [&detail](const char* text) { return detail.find(text) != std::string::npos; };
+  // The text of one start tag is read in one piece, and must fit the parser's look-ahead.
+  if (code == XML_ERR_INTERNAL_ERROR && says("Huge input lookup")) {
+    return "the attributes of one element take more than the " + std::to_string(XML_MAX_LOOKUP_LIMIT) +
+           " bytes the parser allows";
+  }
+  const std::string bytes = " longer than the " + std::to_string(XML_MAX_TEXT_LENGTH) + " bytes the parser allows";
+  if (code == XML_ERR_ATTRIBUTE_NOT_FINISHED && says("too long")) return "an attribute value is" + bytes;
+  if (says("Name too long")) {
+    return "a name is longer than the " + std::to_string(XML_MAX_NAME_LENGTH) + " characters the parser allows";
+  }
+  if (code == XML_ERR_COMMENT_NOT_FINISHED && says("too big")) return "a comment is" + bytes;
+  if (code == XML_ERR_CDATA_NOT_FINISHED && says("too big")) return "a CDATA section is" + bytes;
+  if (code == XML_ERR_PI_NOT_FINISHED && says("too big")) return "a processing instruction is" + bytes;
+  return std::string();
+}
+
 // The first error of the parse is the one that explains it. Messages of the encoding layer,
 // which carry no position, only stand in when the parser itself says nothing.
 void describe(ParseProblem& problem, const xmlError& error) {
@@ -208,6 +228,11 @@ void describe(ParseProblem& problem, const xmlError& error) {
   std::string detail = utf8(reinterpret_cast<const xmlChar*>(error.message));
   while (!detail.empty() && (detail.back() == '\n' || detail.back() == '\r' || detail.back() == ' ')) detail.pop_back();
   try {
+    const std::string limit = limitExceeded(error.code, detail);
+    if (!limit.empty()) {
+      problem.reason = limit + where(error.line, error.int2);
+      return;
+    }
     problem.reason = std::string(kindOfMistake(error.code)) + where(error.line, error.int2);
     if (!detail.empty()) problem.reason += ": " + detail;
   } catch (...) {

@@ -180,3 +180,27 @@ BOOL CreateDirectoryW(LPCWSTR path, void*) {
   }
   return TRUE;
 }
+
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, void* information) {
+  if (level != GetFileExInfoStandard || !information) return fail(ERROR_INVALID_PARAMETER);
+  std::string host;
+  if (!resolve(path, host)) return FALSE;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) return fail(missingError(host));
+  // 100 ns intervals since 1601, the epoch of the device's file times.
+  auto fileTime = [](const struct timespec& t) {
+    std::uint64_t ticks = (static_cast<std::uint64_t>(t.tv_sec) + 11644473600ull) * 10000000ull +
+                          static_cast<std::uint64_t>(t.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  };
+  auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information);
+  const std::uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  data->ftCreationTime = fileTime(st.st_ctim);
+  data->ftLastAccessTime = fileTime(st.st_atim);
+  data->ftLastWriteTime = fileTime(st.st_mtim);
+  data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  data->nFileSizeLow = static_cast<DWORD>(size);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}

@@ -427,7 +427,6 @@ Key& Tree::create(int root, const Text& path, bool* created) {
     }
     --level;
   }
-  keys_.reserve(keys_.size() + levels.size() - level);
   for (; level < levels.size(); ++level) {
     Key key;
     key.root = root;

@@ -34,8 +34,9 @@ constexpr std::size_t kMaxKeyDepth = 512;
 // Whether a key path (names separated by backslashes) lies at most kMaxKeyDepth levels deep.
 bool keyDepthAllowed(const Text& path);
 
-// Keys in stored order; each root is always present. Finding a key, and creating one with the
-// keys above it, take one pass over its path.
+// Keys in stored order; each root is always present. Finding a key takes one pass over its
+// path, and so does creating one with the missing keys above it (each new key then keeps a
+// copy of its own path), never a step per level that looks at the whole path again.
 class Tree {
  public:
   Tree();

@@ -70,6 +70,36 @@ TEST(ManagerApply, ReportsWhatIsWrongWithTheFile) {
   }
 }
 
+TEST(ManagerApply, RefusesAFileLargerThanOneMebibyteBeforeReadingIt) {
+  constexpr std::size_t kLimit = 1024 * 1024;
+  struct Case {
+    const char* name;
+    std::size_t size;
+    bool applied;
+  };
+  const Case cases[] = {{"at the limit", kLimit, true}, {"one byte more", kLimit + 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StubManager device;
+    // The same document, padded with a comment to the size.
+    std::string document = std::string(kConfiguration) + "<!--";
+    document += std::string(c.size - document.size() - 3, ' ') + "-->";
+    device.writeFile("Temp/a.cfg", document);
+    ASSERT_TRUE(device.load());
+    EXPECT_EQ(device.apply("\\Temp\\a.cfg"), c.applied ? 0 : -1);
+    auto log = device.reportLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(device.counter(), c.applied ? "1" : "");
+    if (c.applied) {
+      EXPECT_TRUE(log[0]["errors"].empty()) << log[0].dump();
+    } else {
+      EXPECT_EQ(log[0]["errors"], json::array({"Cannot load '\\Temp\\a.cfg': the file is larger than "
+                                               "the 1048576 bytes (1 MiB) a configuration "
+                                               "document may have"}));
+    }
+  }
+}
+
 TEST(ManagerApply, HandsTheDocumentToItsComponentAndLogsTheReport) {
   StubManager device;
   device.writeFile("Temp/a.cfg", kConfiguration);

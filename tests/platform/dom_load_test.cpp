@@ -174,6 +174,35 @@ TEST(DomLoad, NestingLimit) {
   EXPECT_FALSE(loadText(std::u16string(hostile.begin(), hostile.end())).ok);
 }
 
+TEST(DomFile, WhatIsLongerThanTheParserAllowsIsNamed) {
+  TempDevice device;
+  const std::string tenMillion(10000001, 'a');
+  const std::string sixMillion(6000000, 'a');
+  struct Case {
+    const char* name;
+    std::string xml;
+    const char* reasonStart;
+  } cases[] = {
+      {"an attribute value", "<A v=\"" + tenMillion + "\"/>",
+       "an attribute value is longer than the 10000000 bytes the parser allows at line 1"},
+      {"the attributes of one element", "<A v=\"" + sixMillion + "\" w=\"" + sixMillion + "\"/>",
+       "the attributes of one element take more than the 10000000 bytes the parser allows"},
+      {"an attribute value with a reference", "<A v=\"&amp;" + tenMillion + "\"/>",
+       "the attributes of one element take more than the 10000000 bytes the parser allows"},
+      {"a name", "<A" + std::string(50001, 'b') + "/>",
+       "a name is longer than the 50000 characters the parser allows at line 1"},
+      {"a comment", "<A><!--" + tenMillion + "--></A>",
+       "a comment is longer than the 10000000 bytes the parser allows at line 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadResult result = loadFile(device, c.xml);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.code, 0);
+    EXPECT_EQ(result.reason.rfind(c.reasonStart, 0), 0u) << result.reason;
+  }
+}
+
 TEST(DomLoad, ReferencesResolveInAttributesAndText) {
   auto document = documentFrom(u"<A V=\"&amp;&lt;&gt;&quot;&apos;&#65;&#x42;&#38;amp;\">&amp;&#67;&#x1F600;</A>");
   ASSERT_TRUE(document);

@@ -118,6 +118,7 @@ TEST_F(QrvdeviceTest, MalformedStateFilesAreRefusedNamingTheFieldAndChangeNothin
   };
   const Case cases[] = {
       {"not JSON", "{\"password\": ", "not valid JSON"},
+      {"number beyond any range", "87E444", "not valid JSON: "},
       {"not an object", "[1, 2]", "expected an object"},
       {"delay is a text", R"({"applications": [{}, {}, {"startupDelay": "5"}]})",
        "applications[2].startupDelay: expected a number"},

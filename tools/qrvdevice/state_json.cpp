@@ -368,7 +368,7 @@ bool stateFromJson(const std::string& text, LoadableState& out, std::string& pro
   Json root;
   try {
     root = Json::parse(text);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // malformed, or a number beyond any range
     problem = std::string("not valid JSON: ") + error.what();
     return false;
   }
