@@ -58,7 +58,8 @@ def main():
         return
     base = Path(sys.argv[2]).read_text()
     for n in (3000, 30000):
-        extra = "".join(f'<PARAM NAME="Item {i}" TYPE="STRING" id="{i}" VALUE="x"/>' for i in range(n))
+        # Small elements, so that the larger document stays below the manager's file-size limit.
+        extra = "".join(f'<PARAM id="{i}"/>' for i in range(n))
         (out / f"foreign-{n}.xml").write_text(growth_document(base, extra, False))
     for n in (1000, 10000):
         extra = "".join(f'<PARAM NAME="Odd {i}" TYPE="ODD" id="{70000 + i}"/>' for i in range(n))
