@@ -10,8 +10,10 @@
 //   plug-in ran), the device is exactly as before;
 // - otherwise the device holds a state that a state file can carry (every text within its
 //   record, every list within its capacity), the package root, the filter switch and the
-//   windows are untouched, and each part of the settings changed only if the document holds an
-//   element with an id that writes it.
+//   windows are untouched, each part of the settings changed only if the document holds an
+//   element with an id that writes it, and every text of an application, a hotkey or an error
+//   page is one the device held before, a value of the document (as written or decoded from
+//   binHex) cut to its record, or empty.
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_device.h"
 #include "manager/config_manager.h"
@@ -145,34 +147,84 @@ bool idNumber(const Text& text, std::int32_t& id) {
   return true;
 }
 
-// Every id the document's elements carry.
-std::set<std::int32_t> documentIds(const std::string& content) {
+int hexValue(WCHAR c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The binHex reading of a value (pairs of digits, an odd last digit ignored, ending at a zero
+// character); false when a digit is bad.
+bool binHexDecoded(const Text& digits, Text& out) {
+  out.clear();
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+    int high = hexValue(digits[i]), low = hexValue(digits[i + 1]);
+    if (high < 0 || low < 0) return false;
+    WCHAR c = static_cast<WCHAR>(high * 16 + low);
+    if (c == 0) break;
+    out += c;
+  }
+  return true;
+}
+
+// A text as a record of `capacity` units (terminator included) can keep it: whole when it
+// fits, else cut, with or without a high surrogate half that the cut left last.
+void addAsStored(const Text& text, std::set<Text>& texts) {
+  for (std::size_t capacity : {std::size_t(255), std::size_t(260)}) {
+    Text cut = text.substr(0, capacity - 1);
+    texts.insert(cut);
+    if (!cut.empty() && cut.back() >= 0xD800 && cut.back() <= 0xDBFF) texts.insert(cut.substr(0, cut.size() - 1));
+  }
+}
+
+// What the document could have given the device: the ids its elements carry, and the texts
+// of their values as a record keeps them.
+struct DocumentFacts {
   std::set<std::int32_t> ids;
+  std::set<Text> texts;
+};
+
+Text attributeText(IXMLDOMElement* element, const WCHAR* name, bool& present) {
+  BSTR attribute = SysAllocString(name);
+  VARIANT value;
+  value.vt = VT_EMPTY;
+  Text text;
+  present = element->getAttribute(attribute, &value) == S_OK && value.vt == VT_BSTR;
+  if (present) text.assign(value.bstrVal, SysStringLen(value.bstrVal));
+  VariantClear(&value);
+  SysFreeString(attribute);
+  return text;
+}
+
+DocumentFacts documentFacts(const std::string& content) {
+  DocumentFacts facts;
   IXMLDOMDocument* document = nullptr;
-  if (FAILED(CreateXmlDocument(&document))) return ids;
-  fuzzdevice::replaceFile(deviceFile("Temp/ids.cfg"), content);
+  if (FAILED(CreateXmlDocument(&document))) return facts;
+  fuzzdevice::replaceFile(deviceFile("Temp/facts.cfg"), content);
   VARIANT source;
   source.vt = VT_BSTR;
-  source.bstrVal = SysAllocString(WSTR("\\Temp\\ids.cfg"));
+  source.bstrVal = SysAllocString(WSTR("\\Temp\\facts.cfg"));
   VARIANT_BOOL loaded = VARIANT_FALSE;
   document->load(source, &loaded);
   SysFreeString(source.bstrVal);
   BSTR all = SysAllocString(WSTR("*"));
-  BSTR idName = SysAllocString(WSTR("id"));
   IXMLDOMNodeList* list = nullptr;
   if (loaded == VARIANT_TRUE && SUCCEEDED(document->getElementsByTagName(all, &list)) && list) {
     IXMLDOMNode* node = nullptr;
     while (list->nextNode(&node) == S_OK && node) {
       IXMLDOMElement* element = nullptr;
       if (SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(&element)))) {
-        VARIANT value;
-        value.vt = VT_EMPTY;
+        bool present = false;
         std::int32_t id = 0;
-        if (element->getAttribute(idName, &value) == S_OK && value.vt == VT_BSTR &&
-            idNumber(Text(value.bstrVal, SysStringLen(value.bstrVal)), id)) {
-          ids.insert(id);
+        Text idText = attributeText(element, WSTR("id"), present);
+        if (present && idNumber(idText, id)) facts.ids.insert(id);
+        Text value = attributeText(element, WSTR("VALUE"), present);
+        if (present) {
+          addAsStored(value, facts.texts);
+          Text decoded;
+          if (binHexDecoded(value, decoded)) addAsStored(decoded, facts.texts);
         }
-        VariantClear(&value);
         element->Release();
       }
       node->Release();
@@ -180,9 +232,8 @@ std::set<std::int32_t> documentIds(const std::string& content) {
     list->Release();
   }
   SysFreeString(all);
-  SysFreeString(idName);
   document->Release();
-  return ids;
+  return facts;
 }
 
 bool anyOf(const std::set<std::int32_t>& ids, const std::set<std::int32_t>& wanted) {
@@ -240,6 +291,40 @@ bool sameWindows(const std::vector<DeviceWindow>& a, const std::vector<DeviceWin
   return true;
 }
 
+// Every text of the device's records came from somewhere: the device before, or the document.
+void checkTextOrigins(const DeviceState& before, const DeviceState& after,
+                      const std::set<Text>& documentTexts) {
+  std::set<Text> known = documentTexts;
+  known.insert(Text());
+  for (const StoredApplication& a : before.settings.applications) {
+    known.insert({a.title, a.executable, a.arguments, a.iconFile});
+  }
+  for (const StoredHotkey& h : before.settings.hotkeys) known.insert({h.application, h.arguments});
+  if (before.settings.errorPages) known.insert(before.settings.errorPages->begin(), before.settings.errorPages->end());
+  for (const Text& page : defaultErrorPages()) known.insert(page);
+
+  auto check = [&known](const Text& text, const std::string& what) {
+    FUZZ_CHECK(known.count(text), what + " holds a text that neither the device held nor the document "
+                                         "gave: \"" + textToUtf8(text.c_str(), text.size()) + "\"");
+  };
+  for (std::size_t i = 0; i < after.settings.applications.size(); ++i) {
+    const StoredApplication& a = after.settings.applications[i];
+    const std::string where = "application " + std::to_string(i + 1);
+    check(a.title, where + " title");
+    check(a.executable, where + " executable");
+    check(a.arguments, where + " arguments");
+    check(a.iconFile, where + " icon file");
+  }
+  for (std::size_t i = 0; i < after.settings.hotkeys.size(); ++i) {
+    const std::string where = "hotkey " + std::to_string(i + 1);
+    check(after.settings.hotkeys[i].application, where + " application");
+    check(after.settings.hotkeys[i].arguments, where + " arguments");
+  }
+  if (after.settings.errorPages) {
+    for (const Text& page : *after.settings.errorPages) check(page, "an error page");
+  }
+}
+
 // Only the settings, registry values and windows: what the journals hold differs by design.
 std::string settingsJson(const DeviceState& state) {
   DeviceState settingsOnly;
@@ -279,7 +364,9 @@ void checkAfter(const std::string& content, std::int32_t result) {
   FUZZ_CHECK(after.configFiltersOff == before.configFiltersOff, "the filter switch is untouched");
   FUZZ_CHECK(sameWindows(after.windows, before.windows), "the windows are untouched");
 
-  const std::set<std::int32_t> ids = documentIds(content);
+  const DocumentFacts facts = documentFacts(content);
+  const std::set<std::int32_t>& ids = facts.ids;
+  checkTextOrigins(before, after, facts.texts);
   checkNumbered(before.settings.settings, after.settings.settings, kSettingWriters, ids, "setting");
   checkNumbered(before.settings.viewSettings, after.settings.viewSettings, kViewSettingWriters, ids,
                 "view setting");
