@@ -12,15 +12,6 @@
 
 namespace {
 
-bool readBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  bytes = out.str();
-  return !in.bad();
-}
-
 int usageFailure(const std::string& message) {
   std::cerr << "qrvdevice: " << message << "\n";
   return kExitUsage;
@@ -30,13 +21,13 @@ int usageFailure(const std::string& message) {
 
 int commandCheck(const std::string& file, const CheckTarget& target, bool asJson) {
   std::string bytes;
-  if (!readBytes(file, bytes)) return usageFailure("cannot read " + file);
+  if (!readWholeFile(file, bytes)) return usageFailure("cannot read " + file);
 
   DeviceSettings settings = defaultDeviceSettings();
   std::string description = "a new device";
   if (target.kind == CheckTarget::Kind::StateFile) {
     std::string text;
-    if (!readBytes(target.stateFile, text)) return usageFailure("cannot read " + target.stateFile);
+    if (!readWholeFile(target.stateFile, text)) return usageFailure("cannot read " + target.stateFile);
     LoadableState state;
     std::string problem;
     if (!stateFromJson(text, state, problem))

@@ -163,6 +163,14 @@ bool registerComponent(std::string& problem) {
          writeMachineText(kComponentKey, WSTR("Save"), WSTR("QRV_SaveSettings"), problem);
 }
 
+// A plain file name of the package folder: no folder part, nothing that climbs.
+bool isPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("\\/\0", 3)) == std::string::npos;
+}
+
+}  // namespace
+
 bool readWholeFile(const std::string& path, std::string& content) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -171,14 +179,6 @@ bool readWholeFile(const std::string& path, std::string& content) {
   content = out.str();
   return !in.bad();
 }
-
-// A plain file name of the package folder: no folder part, nothing that climbs.
-bool isPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("\\/\0", 3)) == std::string::npos;
-}
-
-}  // namespace
 
 std::string deviceRoot() { return rootForMessages(); }
 

@@ -25,6 +25,9 @@ int commandPath(const std::string& devicePath);
 // empty; false (problem says why) when it cannot. The caller holds the device lock.
 bool createDevice(const LoadableState& state, std::string& problem);
 
+// Reads a whole host file; false when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& content);
+
 // The device root as an absolute path, for messages.
 std::string deviceRoot();
 // A device has its registry file (emulated), or at least the plug-in's registration (where

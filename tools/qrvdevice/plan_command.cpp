@@ -28,15 +28,6 @@ bool isLockFile(const fs::path& relative) {
   return relative == fs::path("state") / "lock" || relative == fs::path("state") / "registry.lock";
 }
 
-bool readBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  bytes = out.str();
-  return !in.bad();
-}
-
 // A folder for the throwaway device, removed (and the process pointed back at the device
 // root it had) however the plan ends.
 class ScratchDevice {
@@ -108,14 +99,14 @@ int failed(const std::string& message) {
 
 int commandPlan(const std::string& file, const std::string* stateFile, bool asJson) {
   std::string bytes;
-  if (!readBytes(file, bytes)) {
+  if (!readWholeFile(file, bytes)) {
     std::cerr << "qrvdevice: cannot read " << file << "\n";
     return kExitUsage;
   }
   LoadableState state;
   if (stateFile != nullptr) {
     std::string text, problem;
-    if (!readBytes(*stateFile, text)) {
+    if (!readWholeFile(*stateFile, text)) {
       std::cerr << "qrvdevice: cannot read " << *stateFile << "\n";
       return kExitUsage;
     }
