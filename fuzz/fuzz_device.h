@@ -1,6 +1,7 @@
 // A throw-away emulated device for the whole run of one harness, and host file helpers. The
 // device lies in memory-backed storage where there is some, since every registry change
-// replaces a file; it is removed when the process ends normally.
+// replaces a file; it is removed when the process ends normally, and by the next harness when
+// a finding ended the process.
 #pragma once
 
 #include "fuzz/fuzz_check.h"
@@ -25,11 +26,24 @@ inline void removeDevice() {
   if (!rootPath().empty()) std::filesystem::remove_all(rootPath(), ignored);
 }
 
+// Devices that harnesses left behind when a finding ended them: their process is gone.
+inline void removeLeftovers(const std::filesystem::path& base) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base, error)) {
+    const std::string name = entry.path().filename().string();
+    const std::size_t dash = name.rfind('-');
+    if (name.rfind("qrv-fuzz-", 0) != 0 || dash == std::string::npos) continue;
+    if (!fs::exists("/proc/" + name.substr(dash + 1), error)) fs::remove_all(entry.path(), error);
+  }
+}
+
 // Creates the device (files/ and state/) and points the platform at it.
 inline std::filesystem::path create(const std::string& harness) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+  removeLeftovers(base);
   fs::path root = base / ("qrv-fuzz-" + harness + "-" + std::to_string(::getpid()));
   fs::remove_all(root, error);
   fs::create_directories(root / "files", error);
