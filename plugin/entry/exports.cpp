@@ -2,6 +2,7 @@
 // component in either direction, commit after an Apply; nothing escapes to the host.
 #include "plugin/entry/exports.h"
 
+#include "platform/com_ref.h"
 #include "plugin/entry/context.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
@@ -57,38 +58,32 @@ int runExport(IXMLDOMDocument* configuration, IXMLDOMDocument* report, Walk walk
 int findConfigurationNode(ConfigNode* result) {
   IXMLDOMDocument* document = configurationDocument();
   if (!document || !result) return 1;
-  IXMLDOMNode* documentNode = nullptr;
-  if (FAILED(document->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(&documentNode))) ||
-      !documentNode)
-    return 1;
-  IXMLDOMNodeList* children = nullptr;
-  HRESULT hr = documentNode->get_childNodes(&children);
-  documentNode->Release();
-  if (FAILED(hr) || !children) return 1;
+  ComRef<IXMLDOMNodeList> children;
+  {
+    // The document's own node is needed only to reach its children.
+    ComRef<IXMLDOMNode> documentNode;
+    if (FAILED(document->QueryInterface(IID_IXMLDOMNode, documentNode.outVoid())) ||
+        !documentNode)
+      return 1;
+    if (FAILED(documentNode->get_childNodes(children.out())) || !children) return 1;
+  }
 
-  int found = 1;
   for (;;) {
-    IXMLDOMNode* child = nullptr;
-    if (children->nextNode(&child) != S_OK || !child) {
-      if (child) child->Release();
-      break;
+    ComRef<IXMLDOMNode> child;
+    if (children->nextNode(child.out()) != S_OK || !child) break;
+    ComRef<IXMLDOMElement> element;
+    if (FAILED(child->QueryInterface(IID_IXMLDOMElement, element.outVoid())) || !element) {
+      continue;
     }
-    IXMLDOMElement* element = nullptr;
-    HRESULT isElement = child->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(&element));
-    child->Release();
-    if (FAILED(isElement) || !element) continue;
     ConfigNode candidate;
-    candidate.assign(element);
-    element->Release();
+    candidate.assign(element.get());
     const WCHAR* type = candidate.getAttrib_(WSTR("TYPE"));
     if (type && textCompareNoCase(type, WSTR("CONFIGURATION")) == 0) {
       result->assign(candidate.element());
-      found = 0;
-      break;
+      return 0;
     }
   }
-  children->Release();
-  return found;
+  return 1;
 }
 
 void setVersion(ConfigNode* component, const WCHAR* version) {

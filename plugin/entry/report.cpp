@@ -2,8 +2,8 @@
 // ERRORS and WARNINGS elements.
 #include "plugin/entry/report.h"
 
+#include "platform/com_ref.h"
 #include "plugin/entry/context.h"
-#include "plugin/node/com_ref.h"
 
 #include <cstdarg>
 
@@ -14,7 +14,7 @@ constexpr std::size_t kReportCapacity = 2048;
 
 void report(const WCHAR* containerTag, const WCHAR* itemTag, const WCHAR* format, va_list args) {
   // Without a container the report is dropped before any work is done.
-  ComRef<IXMLDOMElement> container(findFirstElement(containerTag));
+  ComRef<IXMLDOMElement> container = findFirstElement(containerTag);
   if (!container) return;
   IXMLDOMDocument* document = reportDocument();
   if (!document) return;
@@ -34,22 +34,20 @@ void report(const WCHAR* containerTag, const WCHAR* itemTag, const WCHAR* format
 
 }  // namespace
 
-IXMLDOMElement* findFirstElement(const WCHAR* tagName) {
+ComRef<IXMLDOMElement> findFirstElement(const WCHAR* tagName) {
   IXMLDOMDocument* document = reportDocument();
-  if (!document || !tagName) return nullptr;
+  if (!document || !tagName) return {};
   BString tag(tagName);
-  if (tag.failed()) return nullptr;
+  if (tag.failed()) return {};
   ComRef<IXMLDOMNodeList> list;
-  if (FAILED(document->getElementsByTagName(tag.get(), list.out())) || !list) return nullptr;
+  if (FAILED(document->getElementsByTagName(tag.get(), list.out())) || !list) return {};
   ComRef<IXMLDOMNode> first;
-  if (list->nextNode(first.out()) != S_OK || !first) return nullptr;
+  if (list->nextNode(first.out()) != S_OK || !first) return {};
   ComRef<IXMLDOMElement> element;
   if (FAILED(first->QueryInterface(IID_IXMLDOMElement, element.outVoid())) || !element) {
-    return nullptr;
+    return {};
   }
-  IXMLDOMElement* result = element.get();
-  result->AddRef();
-  return result;
+  return element;
 }
 
 void reportError(const WCHAR* format, ...) {

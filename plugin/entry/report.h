@@ -1,6 +1,7 @@
 // Errors and warnings, appended as ERROR and WARNING elements to the report document.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/text.h"
 #include "platform/xmldom.h"
 
@@ -9,6 +10,6 @@
 void reportError(const WCHAR* format, ...);
 void reportWarning(const WCHAR* format, ...);
 
-// The first element of that tag name in the report document, with one reference for the
-// caller; null when there is none.
-IXMLDOMElement* findFirstElement(const WCHAR* tagName);
+// The first element of that tag name in the report document, holding one reference for the
+// caller; empty when there is none.
+ComRef<IXMLDOMElement> findFirstElement(const WCHAR* tagName);

@@ -2,7 +2,7 @@
 #include "plugin/node/config_node.h"
 
 #include "plugin/entry/cvc_exception.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 #include "plugin/node/text_ring.h"
 
 namespace {
@@ -18,18 +18,18 @@ constexpr std::size_t kCharCodeCapacity = 8;
 
 }  // namespace
 
-ConfigNode::~ConfigNode() { assign(nullptr); }
+ConfigNode::~ConfigNode() = default;
 
 void ConfigNode::assign(IXMLDOMElement* element) {
-  if (element == element_) return;
+  if (element == element_.get()) return;
+  // The new reference is taken before the old one goes, so assigning an element that only
+  // the old one keeps alive is safe.
   if (element) element->AddRef();
-  IXMLDOMElement* previous = element_;
-  element_ = element;
-  if (previous) previous->Release();
+  element_ = ComRef<IXMLDOMElement>(element);
 }
 
 const WCHAR* ConfigNode::getAttrib_(const WCHAR* name) {
-  AttributeText value(element_, name);
+  AttributeText value(element_.get(), name);
   if (!value.present()) return nullptr;
   return textRingStore(value.data(), value.length());
 }

@@ -2,6 +2,7 @@
 // plug-in does to elements (attributes, types, ids, children, values).
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/text.h"
 #include "platform/xmldom.h"
 
@@ -40,8 +41,8 @@ class ConfigNode {
   // Holds `element` with a reference of its own (none empties the handle) and releases what
   // was held before.
   void assign(IXMLDOMElement* element);
-  IXMLDOMElement* element() const { return element_; }
-  bool empty() const { return element_ == nullptr; }
+  IXMLDOMElement* element() const { return element_.get(); }
+  bool empty() const { return !element_; }
 
   // Attributes.
   const WCHAR* getAttrib_(const WCHAR* name);  // null when absent; never throws
@@ -74,7 +75,7 @@ class ConfigNode {
  private:
   bool findChild(bool descend, const WCHAR* attribute, const WCHAR* wanted, ConfigNode* result);
 
-  IXMLDOMElement* element_ = nullptr;
+  ComRef<IXMLDOMElement> element_;
 };
 
 // Decimal text of a number in one of two module-wide rings of 8 buffers; valid through the

@@ -4,7 +4,7 @@
 #include "plugin/entry/context.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ bool ConfigNode::findChild(bool descend, const WCHAR* attribute, const WCHAR* wa
   // Copies, since the caller's texts may be ring texts and the nesting message needs a name.
   Text wantedCopy(wanted ? wanted : WSTR(""));
   Text ownerName(getName());
-  return searchChildren(element_, descend, attribute, wantedCopy.c_str(), 1, result, ownerName);
+  return searchChildren(element_.get(), descend, attribute, wantedCopy.c_str(), 1, result, ownerName);
 }
 
 void ConfigNode::getChildByIndex(std::uint32_t index, ConfigNode* result) {

@@ -3,7 +3,7 @@
 
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 #include "plugin/node/text_ring.h"
 
 namespace {
@@ -53,7 +53,7 @@ void ConfigNode::setValueString(const WCHAR* text) {
     setAttrib_(WSTR("VALUE"), plain.c_str());
     return;
   }
-  StringMarks marks = stringMarks(element_);
+  StringMarks marks = stringMarks(element_.get());
   if (!marks.binHex) {
     setAttrib_(WSTR("VALUE"), plain.c_str());
     return;
@@ -169,11 +169,11 @@ const WCHAR* ConfigNode::getString() {
   // The ring copy is decoded in place: a decoded text is never longer than its digits.
   WCHAR* value = nullptr;
   {
-    AttributeText read(element_, WSTR("VALUE"));
+    AttributeText read(element_.get(), WSTR("VALUE"));
     if (read.present()) value = textRingStore(read.data(), read.length());
   }
   if (!value) throw CVCException(WSTR("String node '%s' has no value"), getName());
-  StringMarks marks = stringMarks(element_);
+  StringMarks marks = stringMarks(element_.get());
   if (!marks.binHex) return value;
 
   // An odd last digit is ignored. Character i is written only after digits 2i and 2i + 1 are

@@ -5,7 +5,7 @@
 
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 #include "plugin/node/config_node.h"
 #include "plugin/schema/filters.h"
 

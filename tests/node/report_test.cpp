@@ -28,17 +28,15 @@ TEST_F(Report, AppendsInOrderToTheFirstContainer) {
   EXPECT_EQ(report_.texts("WARNING"),
             (std::vector<std::string>{"Unknown qrv parameter 'a'", "Unknown configuration parameter 'b'"}));
   EXPECT_EQ(report_.texts("ERROR"), std::vector<std::string>{"Unknown error occurred."});
-  IXMLDOMElement* first = findFirstElement(WSTR("WARNINGS"));
-  ASSERT_NE(first, nullptr);
+  ComRef<IXMLDOMElement> first = findFirstElement(WSTR("WARNINGS"));
+  ASSERT_NE(first.get(), nullptr);
   IXMLDOMNode* child = nullptr;
   ASSERT_EQ(first->get_firstChild(&child), S_OK);
   // The report element carries its text and nothing else.
   EXPECT_EQ(xmlOf(child), "<WARNING>Unknown qrv parameter 'a'</WARNING>");
   child->Release();
-  IXMLDOMElement* second = findFirstElement(WSTR("WARNINGS"));
-  EXPECT_EQ(second, first);
-  second->Release();
-  first->Release();
+  ComRef<IXMLDOMElement> second = findFirstElement(WSTR("WARNINGS"));
+  EXPECT_EQ(second.get(), first.get());
 }
 
 TEST_F(Report, MissingContainerDropsOnlyThatKind) {
@@ -66,13 +64,13 @@ TEST_F(Report, NoReportDocumentIsHarmless) {
   setDocuments(nullptr, nullptr);
   reportError(WSTR("x"));
   reportWarning(WSTR("%s"), WSTR("y"));
-  EXPECT_EQ(findFirstElement(WSTR("ERRORS")), nullptr);
+  EXPECT_EQ(findFirstElement(WSTR("ERRORS")).get(), nullptr);
 }
 
 TEST_F(Report, FindFirstElementWithoutTagOrMatch) {
   use("<REPORT><ERRORS/></REPORT>");
-  EXPECT_EQ(findFirstElement(nullptr), nullptr);
-  EXPECT_EQ(findFirstElement(WSTR("WARNINGS")), nullptr);
+  EXPECT_EQ(findFirstElement(nullptr).get(), nullptr);
+  EXPECT_EQ(findFirstElement(WSTR("WARNINGS")).get(), nullptr);
 }
 
 TEST_F(Report, CaughtMessageWithPercentSignsArrivesUnchanged) {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "plugin/entry/cvc_exception.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 #include "plugin/settings/handlers.h"
 #include "plugin/settings/text_fields.h"
 #include "tools/qrvdevice/check_walk.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "plugin/entry/cvc_exception.h"
-#include "plugin/node/com_ref.h"
+#include "plugin/node/attribute_text.h"
 #include "plugin/schema/builtin_schema.h"
 #include "plugin/settings/frame_tables.h"
 #include "plugin/settings/handlers.h"

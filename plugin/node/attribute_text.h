@@ -1,5 +1,5 @@
-// The attribute read that the node operations share, on the platform's owning wrappers for
-// interface pointers, BSTRs and variants. None of them throws.
+// AttributeText: the attribute read that the node operations, the walker and the document
+// checks share, on the platform's owning wrappers. It never throws.
 #pragma once
 
 #include "platform/com_ref.h"
