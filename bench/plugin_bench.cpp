@@ -33,7 +33,7 @@ class BenchDevice {
       key.application = T("\\Windows\\tool" + std::to_string(i) + ".exe");
       settings.hotkeys.push_back(key);
     }
-    writeDeviceSettings(settings);
+    (void)writeDeviceSettings(settings);
   }
 
  private:

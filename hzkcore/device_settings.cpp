@@ -21,6 +21,7 @@
 // default, so a person editing the registry by hand can never make the library fail.
 #include "hzkcore/device_settings.h"
 
+#include "platform/device.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -380,7 +381,7 @@ bool writeErrorPages(const std::optional<std::array<Text, kStoredErrorPages>>& i
   return true;
 }
 
-bool readDeviceSettings(DeviceSettings& out) {
+static bool readAll(DeviceSettings& out) {
   DeviceSettings d = defaultDeviceSettings();
   Key desktop;
   Opened opened = openForReading(kDesktopKey, desktop);
@@ -405,7 +406,7 @@ bool readDeviceSettings(DeviceSettings& out) {
   return true;
 }
 
-bool writeDeviceSettings(const DeviceSettings& in) {
+static bool writeAll(const DeviceSettings& in) {
   Key desktop;
   if (!openForWriting(kDesktopKey, desktop)) return false;
   // Numbered values that `in` does not hold are removed, so that they read as defaults again.
@@ -431,3 +432,13 @@ bool writeDeviceSettings(const DeviceSettings& in) {
          writeApplications(in.applications) && writeHotkeys(in.hotkeys) &&
          writeErrorPages(in.errorPages);
 }
+
+// A failed read or write is explained by the registry's state (which file, which line).
+static device::Result explained(bool done) {
+  if (done) return device::Result();
+  return device::Result::failure(device::registryStatus().problem());
+}
+
+device::Result readDeviceSettings(DeviceSettings& out) { return explained(readAll(out)); }
+
+device::Result writeDeviceSettings(const DeviceSettings& in) { return explained(writeAll(in)); }

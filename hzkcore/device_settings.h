@@ -3,6 +3,7 @@
 // front end both read and write the settings through it.
 #pragma once
 
+#include "platform/result.h"
 #include "platform/text.h"
 
 #include <array>
@@ -46,15 +47,15 @@ DeviceSettings defaultDeviceSettings();
 // The error pages that installing the defaults puts in place.
 std::array<Text, kStoredErrorPages> defaultErrorPages();
 
-// Reads everything; false (with device::lastProblem() saying why) when the registry cannot be
+// Reads everything; a failure saying why (which file, which line) when the registry cannot be
 // read. Values that were never stored read as the defaults.
-bool readDeviceSettings(DeviceSettings& out);
-// Replaces everything stored by `in`; false when the registry cannot be written.
-bool writeDeviceSettings(const DeviceSettings& in);
+device::Result readDeviceSettings(DeviceSettings& out);
+// Replaces everything stored by `in`; a failure saying why when the registry cannot be written.
+device::Result writeDeviceSettings(const DeviceSettings& in);
 
 // The same state part by part, so that one operation of the library touches only its own
 // values. Reads give the defaults for what was never stored; all give false (with
-// device::lastProblem()) when the registry cannot be read or written.
+// device::registryStatus() saying why) when the registry cannot be read or written.
 bool readSetting(std::int32_t number, std::int32_t& value);
 bool writeSetting(std::int32_t number, std::int32_t value);
 bool readViewSetting(std::int32_t number, std::int32_t& value);

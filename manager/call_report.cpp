@@ -72,6 +72,7 @@ void CallReport::writeLogEntry() const {
   entry["file"] = file_;
   entry["errors"] = errors_;
   entry["warnings"] = warnings_;
-  device::appendStateLine(kReportLog,
-                          entry.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  // The log is for people: a call's outcome never hangs on whether its line could be written.
+  (void)device::appendStateLine(
+      kReportLog, entry.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }

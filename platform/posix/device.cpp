@@ -1,4 +1,5 @@
-// The emulated device on POSIX: its root folder, device paths, state files and the device lock.
+// The emulated device on POSIX: its root folder, device paths, state files, and the device
+// lock's descriptor (device_common.cpp keeps its bookkeeping).
 #include "platform/device.h"
 
 #include "platform/posix/device_internal.h"
@@ -10,8 +11,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <map>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,27 +64,6 @@ bool linkStaysInside(const std::string& path, const std::string& filesDir) {
   return inside;
 }
 
-// Locks held by this process, by lock-file path. A forked child starts with none of its own.
-struct HeldLock {
-  int fd = -1;
-  int count = 0;
-};
-struct LockTable {
-  std::mutex mutex;
-  pid_t owner = 0;
-  std::map<std::string, HeldLock> held;
-};
-LockTable& lockTable() {
-  static LockTable table;
-  return table;
-}
-// The lock path each Lock object took, so that it releases the one it holds even when the
-// device root changed in between.
-std::map<const Lock*, std::string>& lockPaths() {
-  static std::map<const Lock*, std::string> paths;
-  return paths;
-}
-
 }  // namespace
 
 namespace detail {
@@ -96,28 +74,27 @@ Text foldText(const Text& s) {
   return out;
 }
 
-bool ensureStateDir() {
+Result ensureStateDir() {
   std::string root = rootDir();
   std::string state = root + "/state";
-  if (isDirectory(state)) return true;
+  if (isDirectory(state)) return Result();
   ::mkdir(root.c_str(), 0755);
   if (::mkdir(state.c_str(), 0755) != 0 && errno != EEXIST) {
-    setLastProblem("cannot create the state folder " + state + ": " + std::strerror(errno));
-    return false;
+    return Result::failure("cannot create the state folder " + state + ": " +
+                           std::strerror(errno));
   }
-  return true;
+  return Result();
 }
 
-bool appendToStateFile(const std::string& path, const std::string& data) {
+Result appendToStateFile(const std::string& path, const std::string& data) {
   int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    setLastProblem("cannot open " + path + ": " + std::strerror(errno));
-    return false;
+  if (fd < 0) return Result::failure("cannot open " + path + ": " + std::strerror(errno));
+  Result written;
+  if (!posixio::writeAll(fd, data)) {
+    written = Result::failure("cannot write " + path + ": " + std::strerror(errno));
   }
-  bool ok = posixio::writeAll(fd, data);
-  if (!ok) setLastProblem("cannot write " + path + ": " + std::strerror(errno));
   ::close(fd);
-  return ok;
+  return written;
 }
 
 bool readStateFile(const std::string& path, std::string& content) {
@@ -129,6 +106,28 @@ bool readStateFile(const std::string& path, std::string& content) {
   ::close(fd);
   return ok;
 }
+
+Result lockDeviceFile(const std::string& path, LockHandle& handle) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return Result::failure("cannot open the device lock " + path + ": " + std::strerror(errno));
+  }
+  if (!posixio::lockExclusive(fd)) {
+    Result failed = Result::failure("cannot lock " + path + ": " + std::strerror(errno));
+    ::close(fd);
+    return failed;
+  }
+  handle = fd;
+  return Result();
+}
+
+// Closing the only descriptor releases the lock; an inherited copy leaves the parent's.
+void unlockDeviceFile(LockHandle handle) { ::close(static_cast<int>(handle)); }
+
+unsigned long currentProcess() { return static_cast<unsigned long>(::getpid()); }
+
+void beginRegistryTransaction() { regstore::beginTransaction(); }
+void endRegistryTransaction() { regstore::endTransaction(); }
 
 }  // namespace detail
 
@@ -176,64 +175,10 @@ std::string statePath(const char* name) {
   return path;
 }
 
-bool clearStateFile(const char* name) {
+Result clearStateFile(const char* name) {
   std::string path = statePath(name);
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-  detail::setLastProblem("cannot clear " + path + ": " + std::strerror(errno));
-  return false;
-}
-
-// The device lock is taken before the registry lock, never after it (registry_store.cpp).
-Lock::Lock() {
-  if (!detail::ensureStateDir()) return;
-  std::string path = statePath("lock");
-  LockTable& table = lockTable();
-  std::lock_guard<std::mutex> guard(table.mutex);
-  if (table.owner != ::getpid()) {
-    // Inherited descriptors share the parent's lock: a child must take its own.
-    for (auto& entry : table.held) ::close(entry.second.fd);
-    table.held.clear();
-    lockPaths().clear();
-    table.owner = ::getpid();
-  }
-  HeldLock& held = table.held[path];
-  if (held.count == 0) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      detail::setLastProblem("cannot open the device lock " + path + ": " + std::strerror(errno));
-      table.held.erase(path);
-      return;
-    }
-    if (!posixio::lockExclusive(fd)) {
-      detail::setLastProblem("cannot lock " + path + ": " + std::strerror(errno));
-      ::close(fd);
-      table.held.erase(path);
-      return;
-    }
-    held.fd = fd;
-  }
-  ++held.count;
-  lockPaths()[this] = path;
-  held_ = true;
-  // The registry writes made while the lock is held land together when it is let go.
-  regstore::beginTransaction();
-}
-
-Lock::~Lock() {
-  if (!held_) return;
-  LockTable& table = lockTable();
-  std::lock_guard<std::mutex> guard(table.mutex);
-  auto pathEntry = lockPaths().find(this);
-  if (pathEntry == lockPaths().end()) return;
-  auto entry = table.held.find(pathEntry->second);
-  lockPaths().erase(pathEntry);
-  if (entry == table.held.end()) return;
-  // Committed while the lock is still held, so that the next holder sees the whole call.
-  regstore::endTransaction();
-  if (--entry->second.count == 0) {
-    ::close(entry->second.fd);  // closing the only descriptor releases the lock
-    table.held.erase(entry);
-  }
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Result();
+  return Result::failure("cannot clear " + path + ": " + std::strerror(errno));
 }
 
 }  // namespace device

@@ -17,8 +17,7 @@ HMODULE LoadLibraryW(LPCWSTR devicePath) {
   }
   void* handle = ::dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    const char* why = ::dlerror();
-    device::detail::setLastProblem(why ? why : ("cannot load " + host));
+    ::dlerror();  // the loader's text is not kept: the code is the Win32 contract's answer
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }

@@ -49,6 +49,10 @@ struct Store {
 
   std::function<Fault(Step)> faultHook;
 
+  // What is wrong with the registry as this process last found it (device::registryStatus);
+  // empty once the file was read or written whole.
+  std::string problem;
+
   void dropCache() {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -92,10 +96,11 @@ void remember(Store& s, int fd, const struct stat& st) {
   s.mtime = st.st_mtim;
   s.valid = true;
   s.missing = false;
+  s.problem.clear();
 }
 
 LONG badFile(Store& s, const std::string& problem) {
-  device::detail::setLastProblem(problem);
+  s.problem = problem;
   s.dropCache();
   return ERROR_BADDB;
 }
@@ -126,6 +131,7 @@ LONG checkFile(Store& s, const std::string& path) {
         s.dropCache();
         s.valid = true;
         s.missing = true;
+        s.problem.clear();
       }
       return ERROR_SUCCESS;
     }
@@ -184,7 +190,7 @@ void forgetAll(Store& s) {
 }
 
 LONG writeFault(Store& s, const std::string& path, int error) {
-  device::detail::setLastProblem(path + ": cannot be written: " + std::strerror(error));
+  s.problem = path + ": cannot be written: " + std::strerror(error);
   s.dropCache();  // the tree holds a change the file does not
   return ERROR_WRITE_FAULT;
 }
@@ -231,7 +237,7 @@ LONG replace(Store& s) {
   if (fault == Fault::Fail || !posixio::syncFolder(posixio::folderOf(path))) {
     error = fault == Fault::None ? errno : EIO;
     remember(s, fd, st);  // the new file is in place and is what later reads see
-    device::detail::setLastProblem(path + ": cannot be made durable: " + std::strerror(error));
+    s.problem = path + ": cannot be made durable: " + std::strerror(error);
     return ERROR_WRITE_FAULT;
   }
   remember(s, fd, st);
@@ -239,16 +245,20 @@ LONG replace(Store& s) {
 }
 
 // Opens and takes the registry lock; -1 when it cannot be had.
-int takeRegistryLock() {
-  if (!device::detail::ensureStateDir()) return -1;
+int takeRegistryLock(Store& s) {
+  device::Result folder = device::detail::ensureStateDir();
+  if (!folder) {
+    s.problem = folder.problem();
+    return -1;
+  }
   std::string path = device::statePath("registry.lock");
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    device::detail::setLastProblem(path + ": " + std::strerror(errno));
+    s.problem = path + ": " + std::strerror(errno);
     return -1;
   }
   if (!posixio::lockExclusive(fd)) {
-    device::detail::setLastProblem(path + ": cannot be locked: " + std::strerror(errno));
+    s.problem = path + ": cannot be locked: " + std::strerror(errno);
     ::close(fd);
     return -1;
   }
@@ -277,7 +287,7 @@ LONG holdLock(Store& s) {
     commit(s);
     releaseLock(s);
   }
-  s.lockFd = takeRegistryLock();
+  s.lockFd = takeRegistryLock(s);
   if (s.lockFd < 0) return ERROR_WRITE_FAULT;
   s.lockedPath = path;
   LONG status = load(s, true);
@@ -309,7 +319,7 @@ LONG change(const std::function<LONG(regfile::Tree&, bool&)>& change) {
     return status;
   }
   // A write of its own: the lock for one replace.
-  int lockFd = takeRegistryLock();
+  int lockFd = takeRegistryLock(s);
   if (lockFd < 0) return ERROR_WRITE_FAULT;
   LONG status = load(s);
   if (status == ERROR_SUCCESS) {
@@ -358,3 +368,14 @@ void setFaultHook(std::function<Fault(Step)> hook) {
 }
 
 }  // namespace regstore
+
+namespace device {
+
+Result registryStatus() {
+  regstore::Store& s = regstore::store();
+  std::lock_guard<std::mutex> guard(s.mutex);
+  if (s.problem.empty() || s.owner != ::getpid()) return Result();
+  return Result::failure(s.problem);
+}
+
+}  // namespace device

@@ -61,7 +61,7 @@ bool deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   std::string line = target.first + "\t" + target.second + "\t" + std::to_string(message) + "\t" +
                      std::to_string(wParam) + "\t" + std::to_string(lParam);
-  return device::appendStateLine("messages", line);
+  return device::appendStateLine("messages", line).ok();
 }
 
 }  // namespace

@@ -1,21 +1,18 @@
 // The device on Windows: the machine itself. Its root is the system drive's root, its state
-// files live in \QRVState, and the device-wide lock is a byte-range lock on \QRVState\lock.
+// files live in \QRVState, and the device-wide lock is a byte-range lock on \QRVState\lock
+// (device_common.cpp keeps its bookkeeping).
 #include "platform/device.h"
 
 #include "platform/device_common.h"
 
 #include <windows.h>
 
-#include <map>
-#include <mutex>
 
 namespace device {
 namespace {
 
 constexpr wchar_t kRootVariable[] = L"QRV_DEVICE_ROOT";
 constexpr char kStateFolder[] = "QRVState";
-
-using detail::setLastProblem;
 
 std::wstring wide(const std::string& utf8) { return textFromUtf8(utf8); }
 
@@ -55,51 +52,38 @@ HANDLE openShared(const std::string& path, DWORD access, DWORD disposition) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Locks held by this process, by lock-file path, so that a holder may take the lock again.
-struct HeldLock {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  int count = 0;
-};
-struct LockTable {
-  std::mutex mutex;
-  std::map<std::string, HeldLock> held;
-  std::map<const Lock*, std::string> paths;
-};
-LockTable& lockTable() {
-  static LockTable table;
-  return table;
-}
-
 }  // namespace
 
 namespace detail {
 
-bool ensureStateDir() {
+Result ensureStateDir() {
   std::string state = withSeparator(rootDir()) + kStateFolder;
   DWORD attributes = GetFileAttributesW(wide(state).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return Result();
+  }
   if (!CreateDirectoryW(wide(state).c_str(), nullptr) &&
       GetLastError() != ERROR_ALREADY_EXISTS) {
-    setLastProblem("cannot create the state folder " + state + ": " +
-                   systemMessage(GetLastError()));
-    return false;
+    return Result::failure("cannot create the state folder " + state + ": " +
+                           systemMessage(GetLastError()));
   }
-  return true;
+  return Result();
 }
 
-bool appendToStateFile(const std::string& path, const std::string& data) {
+Result appendToStateFile(const std::string& path, const std::string& data) {
   // Appending access alone: every write lands at the end, whoever else is writing.
   HANDLE file = openShared(path, FILE_APPEND_DATA, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) {
-    setLastProblem("cannot open " + path + ": " + systemMessage(GetLastError()));
-    return false;
+    return Result::failure("cannot open " + path + ": " + systemMessage(GetLastError()));
   }
   DWORD written = 0;
-  bool ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-            written == data.size();
-  if (!ok) setLastProblem("cannot write " + path + ": " + systemMessage(GetLastError()));
+  Result appended;
+  if (!WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
+      written != data.size()) {
+    appended = Result::failure("cannot write " + path + ": " + systemMessage(GetLastError()));
+  }
   CloseHandle(file);
-  return ok;
+  return appended;
 }
 
 bool readStateFile(const std::string& path, std::string& content) {
@@ -113,6 +97,35 @@ bool readStateFile(const std::string& path, std::string& content) {
   CloseHandle(file);
   return true;
 }
+
+Result lockDeviceFile(const std::string& path, LockHandle& handle) {
+  HANDLE file = openShared(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) {
+    return Result::failure("cannot open the device lock " + path + ": " +
+                           systemMessage(GetLastError()));
+  }
+  OVERLAPPED at = {};
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
+    Result failed = Result::failure("cannot lock " + path + ": " + systemMessage(GetLastError()));
+    CloseHandle(file);
+    return failed;
+  }
+  handle = reinterpret_cast<LockHandle>(file);
+  return Result();
+}
+
+void unlockDeviceFile(LockHandle handle) {
+  HANDLE file = reinterpret_cast<HANDLE>(handle);
+  OVERLAPPED at = {};
+  UnlockFileEx(file, 0, 1, 0, &at);
+  CloseHandle(file);
+}
+
+unsigned long currentProcess() { return GetCurrentProcessId(); }
+
+// The system's registry makes each write durable itself: a device call has no transaction.
+void beginRegistryTransaction() {}
+void endRegistryTransaction() {}
 
 }  // namespace detail
 
@@ -147,58 +160,15 @@ std::string statePath(const char* name) {
   return withSeparator(rootDir()) + kStateFolder + "\\" + (name ? name : "");
 }
 
-bool clearStateFile(const char* name) {
+Result clearStateFile(const char* name) {
   std::string path = statePath(name);
-  if (DeleteFileW(wide(path).c_str())) return true;
+  if (DeleteFileW(wide(path).c_str())) return Result();
   DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-  setLastProblem("cannot clear " + path + ": " + systemMessage(error));
-  return false;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Result();
+  return Result::failure("cannot clear " + path + ": " + systemMessage(error));
 }
 
-Lock::Lock() {
-  if (!detail::ensureStateDir()) return;
-  std::string path = statePath("lock");
-  LockTable& table = lockTable();
-  std::lock_guard<std::mutex> guard(table.mutex);
-  HeldLock& held = table.held[path];
-  if (held.count == 0) {
-    HANDLE file = openShared(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (file == INVALID_HANDLE_VALUE) {
-      setLastProblem("cannot open the device lock " + path + ": " +
-                     systemMessage(GetLastError()));
-      table.held.erase(path);
-      return;
-    }
-    OVERLAPPED at = {};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
-      setLastProblem("cannot lock " + path + ": " + systemMessage(GetLastError()));
-      CloseHandle(file);
-      table.held.erase(path);
-      return;
-    }
-    held.file = file;
-  }
-  ++held.count;
-  table.paths[this] = path;
-  held_ = true;
-}
-
-Lock::~Lock() {
-  if (!held_) return;
-  LockTable& table = lockTable();
-  std::lock_guard<std::mutex> guard(table.mutex);
-  auto pathEntry = table.paths.find(this);
-  if (pathEntry == table.paths.end()) return;
-  auto entry = table.held.find(pathEntry->second);
-  table.paths.erase(pathEntry);
-  if (entry == table.held.end()) return;
-  if (--entry->second.count == 0) {
-    OVERLAPPED at = {};
-    UnlockFileEx(entry->second.file, 0, 1, 0, &at);
-    CloseHandle(entry->second.file);
-    table.held.erase(entry);
-  }
-}
+// The system explains a failed registry call through its code alone.
+Result registryStatus() { return Result(); }
 
 }  // namespace device

@@ -3,6 +3,7 @@
 #include "plugin/entry/exports.h"
 
 #include "platform/com_ref.h"
+#include "plugin/entry/component.h"
 #include "plugin/entry/context.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
@@ -13,8 +14,8 @@
 
 namespace {
 
-constexpr std::uint32_t kComponentId = 61000;
-const WCHAR kComponentName[] = WSTR("Corvane Desktop Utility");
+using qrvconfig::kComponentId;
+using qrvconfig::kComponentName;
 const WCHAR kUnknownError[] = WSTR("Unknown error occurred.");
 
 // Runs `walk` as the guarded section: a CVCException becomes a warning, anything else the

@@ -49,7 +49,7 @@ class HzkcoreTest : public ::testing::Test {
 
 TEST_F(HzkcoreTest, NewDeviceHoldsTheDefaults) {
   DeviceSettings read;
-  ASSERT_TRUE(readDeviceSettings(read)) << device::lastProblem();
+  ASSERT_TRUE(readDeviceSettings(read)) << device::registryStatus().problem();
   DeviceSettings defaults = defaultDeviceSettings();
   EXPECT_EQ(read.settings, defaults.settings);
   EXPECT_EQ(read.viewSettings, defaults.viewSettings);
@@ -91,7 +91,7 @@ TEST_F(HzkcoreTest, StoredStateRoundTripsAndShrinks) {
   std::array<Text, kStoredErrorPages> pages = defaultErrorPages();
   pages[3] = T("\\custom.htm");
   in.errorPages = pages;
-  ASSERT_TRUE(writeDeviceSettings(in)) << device::lastProblem();
+  ASSERT_TRUE(writeDeviceSettings(in)) << device::registryStatus().problem();
 
   DeviceSettings out;
   ASSERT_TRUE(readDeviceSettings(out));
@@ -263,8 +263,9 @@ TEST_F(HzkcoreTest, UnreadableRegistryIsAnErrorNotAReset) {
   std::string path = device::statePath("registry.reg");
   std::ofstream(path, std::ios::trunc) << "this is not a registry file\n";
   DeviceSettings out;
-  EXPECT_FALSE(readDeviceSettings(out));
-  EXPECT_FALSE(device::lastProblem().empty());
+  device::Result read = readDeviceSettings(out);
+  EXPECT_FALSE(read);
+  EXPECT_FALSE(read.problem().empty());
   EXPECT_FALSE(writeDeviceSettings(defaultDeviceSettings()));
   EXPECT_EQ(GetApplicationCount(), 0);
   std::ifstream in(path);

@@ -42,7 +42,7 @@ class LauncherDevice : public TempDevice {
   }
   Lines calls() const { return device::readStateLines("stub-calls"); }
   void setExportMode(const std::string& mode) const {
-    device::appendStateLine("stub-export", mode);
+    (void)device::appendStateLine("stub-export", mode);
   }
   bool exists(const std::string& relative) const {
     return std::filesystem::exists(file(relative));

@@ -13,12 +13,12 @@ namespace {
 class ExportsTest : public ::testing::Test {
  protected:
   void store(const DeviceSettings& d) {
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
-    device::clearStateFile("calls");
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
+    (void)device::clearStateFile("calls");
   }
   DeviceSettings read() {
     DeviceSettings d;
-    EXPECT_TRUE(readDeviceSettings(d)) << device::lastProblem();
+    EXPECT_TRUE(readDeviceSettings(d)) << device::registryStatus().problem();
     return d;
   }
   std::vector<std::string> calls() { return device::readStateLines("calls"); }
@@ -160,7 +160,7 @@ TEST_F(ExportsTest, ResultsAndReportsOfTheExports) {
        true},
   };
   for (const Case& c : cases) {
-    device::clearStateFile("calls");
+    (void)device::clearStateFile("calls");
     Document configuration(c.document);
     Document report(kEmptyReport);
     std::string reportBefore = report.xml();

@@ -53,12 +53,12 @@ std::string hotkeyList(const std::string& frames) {
 class KeptValuesTest : public ::testing::Test {
  protected:
   void store(const DeviceSettings& d) {
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
-    device::clearStateFile("calls");
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
+    (void)device::clearStateFile("calls");
   }
   DeviceSettings read() {
     DeviceSettings d;
-    EXPECT_TRUE(readDeviceSettings(d)) << device::lastProblem();
+    EXPECT_TRUE(readDeviceSettings(d)) << device::registryStatus().problem();
     return d;
   }
   // Applies the component; the report's warnings (no error is expected).

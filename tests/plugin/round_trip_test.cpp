@@ -8,7 +8,9 @@
 namespace plugintest {
 namespace {
 
-void store(const DeviceSettings& d) { ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem(); }
+void store(const DeviceSettings& d) {
+  ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
+}
 
 int applyText(const std::string& xml, std::vector<std::string>* warnings) {
   Document configuration(xml);

@@ -24,9 +24,9 @@ TEST(DeviceLockProcesses, SerialisesProcesses) {
       for (int r = 0; r < kRounds; ++r) {
         device::Lock lock;
         if (!lock.held()) ::_exit(2);
-        device::appendStateLine("journal", "enter");
+        (void)device::appendStateLine("journal", "enter");
         ::usleep(500);
-        device::appendStateLine("journal", "leave");
+        (void)device::appendStateLine("journal", "leave");
       }
       ::_exit(0);
     }
@@ -55,11 +55,11 @@ TEST(DeviceLockProcesses, ChildOfHolderWaits) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       device::Lock child;
-      device::appendStateLine("journal", "child");
+      (void)device::appendStateLine("journal", "child");
       ::_exit(child.held() ? 0 : 2);
     }
     ::usleep(100000);
-    device::appendStateLine("journal", "parent");
+    (void)device::appendStateLine("journal", "parent");
   }
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -78,7 +78,9 @@ TEST(StateFileProcesses, ConcurrentAppendsNeverMix) {
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      for (int i = 0; i < kLines; ++i) device::appendStateLine("calls", std::to_string(c) + body);
+      for (int i = 0; i < kLines; ++i) {
+        (void)device::appendStateLine("calls", std::to_string(c) + body);
+      }
       ::_exit(0);
     }
     children.push_back(pid);

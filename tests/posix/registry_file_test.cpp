@@ -139,7 +139,7 @@ TEST(RegistryFile, HandEditedFileParses) {
   };
   for (const auto& c : cases) {
     Read r = query(c.root, c.key, c.value);
-    ASSERT_EQ(r.status, ERROR_SUCCESS) << c.name << ": " << device::lastProblem();
+    ASSERT_EQ(r.status, ERROR_SUCCESS) << c.name << ": " << device::registryStatus().problem();
     EXPECT_EQ(r.type, c.type) << c.name;
     EXPECT_EQ(r.data, c.data) << c.name;
   }
@@ -176,7 +176,8 @@ TEST(RegistryFile, EqualsSignsInsideQuotesAreText) {
   };
   for (const auto& c : cases) {
     Read r = query(HKEY_CURRENT_USER, WSTR("Software\\Corvane"), c.value);
-    ASSERT_EQ(r.status, ERROR_SUCCESS) << textToUtf8(c.value) << ": " << device::lastProblem();
+    ASSERT_EQ(r.status, ERROR_SUCCESS)
+        << textToUtf8(c.value) << ": " << device::registryStatus().problem();
     EXPECT_EQ(r.type, c.type) << textToUtf8(c.value);
     EXPECT_EQ(r.data, c.data) << textToUtf8(c.value);
   }
@@ -205,7 +206,7 @@ TEST(RegistryFile, WrittenTextReadsBackExactly) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     Text name = WSTR("v") + Text(1, static_cast<WCHAR>('0' + i));
     Read r = query(HKEY_CURRENT_USER, WSTR("Software\\Round"), name.c_str());
-    ASSERT_EQ(r.status, ERROR_SUCCESS) << i << ": " << device::lastProblem();
+    ASSERT_EQ(r.status, ERROR_SUCCESS) << i << ": " << device::registryStatus().problem();
     EXPECT_EQ(r.type, values[i].first) << i;
     EXPECT_EQ(r.data, values[i].second) << i;
   }
@@ -267,7 +268,7 @@ TEST(RegistryFile, UnreadableFileIsReportedAndNeverTouched) {
     DWORD size = 0, one = 1;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("x"), 0, KEY_READ, &key), ERROR_BADDB)
         << c.name;
-    std::string problem = device::lastProblem();
+    std::string problem = device::registryStatus().problem();
     EXPECT_NE(problem.find(path.string() + ":" + std::to_string(c.line) + ":"),
               std::string::npos)
         << c.name << ": " << problem;
@@ -315,13 +316,14 @@ TEST(RegistryFile, KeysLieAtMost512LevelsDeep) {
                                          textToUtf8(path.c_str()) + "]\n\"v\"=dword:7\n");
     Read r = query(HKEY_LOCAL_MACHINE, path.c_str(), WSTR("v"));
     if (c.read) {
-      EXPECT_EQ(r.status, ERROR_SUCCESS) << c.name << ": " << device::lastProblem();
+      EXPECT_EQ(r.status, ERROR_SUCCESS) << c.name << ": " << device::registryStatus().problem();
       EXPECT_EQ(r.data, (std::vector<BYTE>{7, 0, 0, 0})) << c.name;
     } else {
       EXPECT_EQ(r.status, ERROR_BADDB) << c.name;
-      EXPECT_NE(device::lastProblem().find(":3: the key lies more than 512 levels below its root"),
+      const std::string problem = device::registryStatus().problem();
+      EXPECT_NE(problem.find(":3: the key lies more than 512 levels below its root"),
                 std::string::npos)
-          << c.name << ": " << device::lastProblem();
+          << c.name << ": " << problem;
     }
   }
 }
@@ -353,7 +355,7 @@ TEST(RegistryFile, CreatingAKeyDeeperThan512LevelsIsRefused) {
   std::filesystem::remove(registryFile(dev));
   writeHostFile(registryFile(dev), text);
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, deepPath(512).c_str(), 0, KEY_READ, &key),
-            ERROR_SUCCESS) << device::lastProblem();
+            ERROR_SUCCESS) << device::registryStatus().problem();
   RegCloseKey(key);
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, deepPath(513).c_str(), 0, KEY_READ, &key),
             ERROR_FILE_NOT_FOUND);

@@ -107,7 +107,7 @@ TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesALoadableFile) {
     DWORD number = 0;
     LONG status = getNumber(WSTR("counter"), number);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
-        << "round " << round << ": " << status << " " << device::lastProblem();
+        << "round " << round << ": " << status << " " << device::registryStatus().problem();
     DWORD base = 0;
     ASSERT_EQ(getNumber(WSTR("base99"), base), ERROR_SUCCESS) << "round " << round;
     EXPECT_EQ(base, 99u);

@@ -9,8 +9,8 @@
 namespace {
 
 void listWindows(const std::vector<std::string>& lines) {
-  device::clearStateFile("windows");
-  for (const auto& line : lines) device::appendStateLine("windows", line);
+  (void)device::clearStateFile("windows");
+  for (const auto& line : lines) (void)device::appendStateLine("windows", line);
 }
 
 TEST(Windows, FindByClassAndTitle) {

@@ -100,7 +100,7 @@ TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
     d.settings[c.number] = 1000 + c.number;
     d.viewSettings[c.number] = 2000 + c.number;
   }
-  ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
+  ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
 
   for (const Case& c : cases) {
     std::string id = std::to_string(c.id);
@@ -109,12 +109,12 @@ TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
     ConfigNode node;
     doc.root(&node);
 
-    device::clearStateFile("calls");
+    (void)device::clearStateFile("calls");
     c.handler(&node, nullptr, Apply);
     EXPECT_EQ(device::readStateLines("calls"), c.applyCalls) << c.id;
 
     // Saved from the values stored beforehand, not from what Apply just wrote.
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
     c.handler(&node, nullptr, Save);
     std::int32_t stored = c.savedFromView ? 2000 + c.number : 1000 + c.number;
     EXPECT_EQ(textToUtf8(node.getAttrib_(WSTR("VALUE"))), std::to_string(stored)) << c.id;

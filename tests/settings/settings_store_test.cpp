@@ -65,8 +65,8 @@ class SettingsStoreTest : public ::testing::Test {
     std::memset(&settingsStore().protectedHotkey, 0, sizeof(HotkeyEntry));
   }
   void store(const DeviceSettings& d) {
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::lastProblem();
-    device::clearStateFile("calls");
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
+    (void)device::clearStateFile("calls");
   }
   std::vector<std::string> calls() { return device::readStateLines("calls"); }
 
@@ -86,14 +86,14 @@ TEST_F(SettingsStoreTest, LoadAndCommitCallTheLibraryInItsOrder) {
       "GetHotkeyCount()",     "GetHotkeys(1, 1)"};
   EXPECT_EQ(calls(), firstLoad);
 
-  device::clearStateFile("calls");
+  (void)device::clearStateFile("calls");
   LoadSettings();
   std::vector<std::string> laterLoad = {"ReadErrorPageTable()", "GetSetting(4, 1)",
                                         "GetApplicationCount()", "GetApplications(2)",
                                         "GetHotkeyCount()",      "GetHotkeys(1, 1)"};
   EXPECT_EQ(calls(), laterLoad);
 
-  device::clearStateFile("calls");
+  (void)device::clearStateFile("calls");
   settingsStore().selectorEnabled = 1;
   CommitSettings();
   std::vector<std::string> commit = {"WriteErrorPageTable()", "SetApplications(2)",
@@ -225,7 +225,7 @@ TEST_F(SettingsStoreTest, SelectorIsToldOnlyWhenItStaysOn) {
     DeviceSettings d = defaultDeviceSettings();
     d.settings[4] = c.stored;
     store(d);
-    device::clearStateFile("messages");
+    (void)device::clearStateFile("messages");
     LoadSettings();
     settingsStore().selectorEnabled = c.fromDocument;
     CommitSettings();

@@ -41,8 +41,9 @@ int commandCheck(const std::string& file, const CheckTarget& target, bool asJson
       return kExitFailed;
     }
     device::Lock lock;
-    if (!readDeviceSettings(settings)) {
-      std::cerr << "qrvdevice: cannot read the device settings: " << device::lastProblem() << "\n";
+    device::Result read = readDeviceSettings(settings);
+    if (!read) {
+      std::cerr << "qrvdevice: cannot read the device settings: " << read.problem() << "\n";
       return kExitFailed;
     }
     description = "the device";

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "plugin/entry/component.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/attribute_text.h"
 #include "plugin/schema/builtin_schema.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr std::int32_t kComponentId = 61000;
+constexpr std::int32_t kComponentId = static_cast<std::int32_t>(qrvconfig::kComponentId);
 const char kComponentName[] = "Corvane Desktop Utility";
 
 const char* const kTypeNames[] = {"HIDDEN",  "NODE",  "ENUM",  "OPTION",    "STRING",
@@ -60,8 +61,9 @@ std::size_t idsBelow(IXMLDOMElement* element) {
 // not look inside an element that is the component.
 IXMLDOMElement* managersComponent(IXMLDOMElement* parent) {
   for (const ComRef<IXMLDOMElement>& child : elementChildren(parent)) {
+    static const Text componentId = qrvconfig::componentIdText();
     AttributeText id(child.get(), WSTR("id"));
-    if (id.equals(WSTR("61000"))) return child.get();
+    if (id.equals(componentId.c_str())) return child.get();
     if (IXMLDOMElement* found = managersComponent(child.get())) return found;
   }
   return nullptr;
@@ -238,7 +240,8 @@ void Checker::checkComponent(ConfigNode& configuration) {
       }
     }
     add(configuration, nullptr, Severity::Error, "no-component",
-        "no element with id 61000, the " + std::string(kComponentName) +
+        "no element with id " + std::to_string(kComponentId) + ", the " +
+            std::string(kComponentName) +
             " component, below the CONFIGURATION element: the device applies nothing" + hint);
     return;
   }
@@ -251,8 +254,9 @@ void Checker::checkComponent(ConfigNode& configuration) {
   }
   if (managers != component.element()) {
     add(index_[managers], nullptr, Severity::Warning, "component-nested",
-        "this element with id 61000 lies inside another component, where the plug-in does "
-        "not look; the device applies the component at line " +
+        "this element with id " + std::to_string(kComponentId) +
+            " lies inside another component, where the plug-in does "
+            "not look; the device applies the component at line " +
             std::to_string(lineOf(indexOf(component))) + " instead");
   }
 

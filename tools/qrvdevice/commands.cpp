@@ -5,6 +5,7 @@
 #include "platform/device.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "plugin/entry/component.h"
 #include "tools/qrvdevice/device_state.h"
 #include "tools/qrvdevice/run_account.h"
 #include "tools/qrvdevice/state_json.h"
@@ -21,26 +22,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The image's files, by their place in the image folder and on the device.
+// The image's files, by their place in the image folder and on the device, as the build lays
+// them out (the manifest in tools/qrvdevice/CMakeLists.txt).
 struct ImageFile {
   const char* imagePath;
   const WCHAR* devicePath;
   bool optional = false;  // laid down only when the image holds it
 };
 const ImageFile kImageFiles[] = {
-    {"Tolvex.exe", WSTR("\\Tolvex.exe")},
-    {"QRVConfig.dll", WSTR("\\QRVConfig.dll")},
-    {"Windows/CVConfigManager.1.0.dll", WSTR("\\Windows\\CVConfigManager.1.0.dll")},
-    {"Windows/HZKCORE.dll", WSTR("\\Windows\\HZKCORE.dll")},
-    // The emulated device's platform layer; where the system is the platform, the image
-    // has none.
-    {"Windows/platform.dll", WSTR("\\Windows\\platform.dll"), true},
+#include "tools/qrvdevice/image_manifest.inc"
 };
 
 const WCHAR* const kImageFolders[] = {WSTR("\\Windows"), WSTR("\\Temp"),
                                       WSTR("\\Program Files\\Agent\\Mirdak")};
 
-const WCHAR kComponentKey[] = WSTR("SOFTWARE\\Corvane\\CVConfigManager\\Components\\61000");
+const Text kComponentKey = qrvconfig::registrationKey();
 
 int fail(const std::string& message) {
   std::cerr << "qrvdevice: " << message << "\n";
@@ -89,7 +85,8 @@ bool deviceIsThere() {
   std::error_code error;
   if (fs::exists(fs::path(device::statePath("registry.reg")), error)) return true;
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kComponentKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kComponentKey.c_str(), 0, KEY_READ, &key) !=
+      ERROR_SUCCESS) {
     return false;
   }
   RegCloseKey(key);
@@ -156,11 +153,11 @@ bool layDownImage(std::string& problem) {
 }
 
 bool registerComponent(std::string& problem) {
-  return writeMachineText(kComponentKey, WSTR("Name"), WSTR("Corvane Desktop Utility"), problem) &&
-         writeMachineText(kComponentKey, WSTR("Library"), WSTR("\\Windows\\QRVConfig.dll"),
-                          problem) &&
-         writeMachineText(kComponentKey, WSTR("Apply"), WSTR("QRV_ApplySettings"), problem) &&
-         writeMachineText(kComponentKey, WSTR("Save"), WSTR("QRV_SaveSettings"), problem);
+  const WCHAR* key = kComponentKey.c_str();
+  return writeMachineText(key, WSTR("Name"), qrvconfig::kComponentName, problem) &&
+         writeMachineText(key, WSTR("Library"), qrvconfig::kLibrary, problem) &&
+         writeMachineText(key, WSTR("Apply"), qrvconfig::kApplyEntry, problem) &&
+         writeMachineText(key, WSTR("Save"), qrvconfig::kSaveEntry, problem);
 }
 
 // A plain file name of the package folder: no folder part, nothing that climbs.

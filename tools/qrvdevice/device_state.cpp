@@ -113,8 +113,9 @@ std::vector<ReportEntry> readReport(std::vector<std::string>& notes) {
 
 bool readDeviceState(DeviceState& out, std::vector<std::string>& notes, std::string& problem) {
   out = DeviceState();
-  if (!readDeviceSettings(out.settings)) {
-    problem = "cannot read the device settings: " + device::lastProblem();
+  device::Result read = readDeviceSettings(out.settings);
+  if (!read) {
+    problem = "cannot read the device settings: " + read.problem();
     return false;
   }
   if (!readRegistryValue(kFiltersOffValue, out.configFiltersOff, problem)) return false;
@@ -149,7 +150,7 @@ bool readDeviceState(DeviceState& out, std::vector<std::string>& notes, std::str
 
 bool clearRunRecords(std::string& problem) {
   for (const char* name : {kCallsJournal, kMessagesJournal, kReportLog}) {
-    if (!device::clearStateFile(name)) {
+    if (!device::clearStateFile(name).ok()) {
       problem = "cannot clear " + device::statePath(name);
       return false;
     }
@@ -158,8 +159,9 @@ bool clearRunRecords(std::string& problem) {
 }
 
 bool writeLoadableState(const LoadableState& state, std::string& problem) {
-  if (!writeDeviceSettings(state.settings)) {
-    problem = "cannot write the device settings: " + device::lastProblem();
+  device::Result written = writeDeviceSettings(state.settings);
+  if (!written) {
+    problem = "cannot write the device settings: " + written.problem();
     return false;
   }
   if (!writeRegistryValue(kFiltersOffValue, state.configFiltersOff, problem)) return false;

@@ -15,7 +15,7 @@ namespace {
 std::string describe(const char* what, const RegistryPlace& place, LONG result) {
   std::string text = std::string(what) + " " + textToUtf8(place.key) + "\\" +
                      textToUtf8(place.name) + " (error " + std::to_string(result) + ")";
-  std::string detail = device::lastProblem();
+  std::string detail = device::registryStatus().problem();
   if (!detail.empty()) text += ": " + detail;
   return text;
 }
