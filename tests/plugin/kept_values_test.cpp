@@ -130,7 +130,7 @@ TEST_F(KeptValuesTest, ATextThatNoDocumentCanCarryIsNotStored) {
   };
   for (const Case& c : cases) {
     DeviceSettings d = defaultDeviceSettings();
-    StoredApplication app;
+    StoredAppEntry app;
     app.title = T("Old");
     d.applications = {app};
     store(d);
@@ -183,7 +183,7 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
   };
   for (const Case& c : cases) {
     DeviceSettings d = defaultDeviceSettings();
-    StoredHotkey ctrlA, ctrlB;
+    StoredHotkeyEntry ctrlA, ctrlB;
     ctrlA.keyCode = 65;
     ctrlA.modifiers = 2;
     ctrlA.action = 3;
@@ -196,7 +196,7 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
     EXPECT_EQ(apply(hotkeyList(c.frames)), c.warnings) << c.name;
 
     std::vector<Hotkey> stored;
-    for (const StoredHotkey& h : read().hotkeys) {
+    for (const StoredHotkeyEntry& h : read().hotkeys) {
       bool untouchedBuiltIn = h.modifiers == 0 && h.keyCode >= 179 && h.keyCode <= 188 &&
                               h.action == 6 && h.application.empty();
       if (!untouchedBuiltIn) {
