@@ -275,7 +275,7 @@ TEST_F(ExportsTest, PropertiesGoToTheFrameBeingWalkedWhateverHoldsThem) {
   for (const StoredAppEntry& s : after.applications) titles.push_back(textToUtf8(s.title.c_str()));
   EXPECT_EQ(titles, (std::vector<std::string>{"One", "First", "Third", "First", "First", "First"}));
   for (const StoredHotkeyEntry& h : after.hotkeys) {
-    EXPECT_EQ(h.action, h.keyCode == 179 ? 16 : 6) << h.keyCode;
+    EXPECT_EQ(h.action, h.keyCode == 179 ? 16 : kNoAction) << h.keyCode;
   }
 }
 

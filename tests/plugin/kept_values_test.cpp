@@ -186,7 +186,7 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
     StoredHotkeyEntry ctrlA, ctrlB;
     ctrlA.keyCode = 65;
     ctrlA.modifiers = 2;
-    ctrlA.action = 3;
+    ctrlA.action = kLaunchConfigAction;
     ctrlB.keyCode = 66;
     ctrlB.modifiers = 2;
     ctrlB.action = 0;
@@ -198,7 +198,7 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
     std::vector<Hotkey> stored;
     for (const StoredHotkeyEntry& h : read().hotkeys) {
       bool untouchedBuiltIn = h.modifiers == 0 && h.keyCode >= 179 && h.keyCode <= 188 &&
-                              h.action == 6 && h.application.empty();
+                              h.action == kNoAction && h.application.empty();
       if (!untouchedBuiltIn) {
         stored.push_back({h.keyCode, h.modifiers, h.action, textToUtf8(h.application.c_str())});
       }

@@ -146,7 +146,7 @@ TEST(RoundTrip, ClearedEntriesAreDroppedAndTheConfigKeyKeepsItsAction) {
   ASSERT_EQ(after.hotkeys.size(), 10u);
   for (const StoredHotkeyEntry& h : after.hotkeys) {
     EXPECT_NE(h.keyCode, 65u);
-    EXPECT_EQ(h.action, h.keyCode == 180 ? 3 : 6) << h.keyCode;
+    EXPECT_EQ(h.action, h.keyCode == 180 ? kLaunchConfigAction : kNoAction) << h.keyCode;
   }
 }
 

@@ -126,7 +126,7 @@ TEST_F(SettingsStoreTest, LoadMergesLibraryHotkeysIntoTheBuiltInOnesAndSortsByNa
   EXPECT_EQ(f3->index, 2) << "and its slot number from before the sort";
   const HotkeyEntry* f4 = slotOf(182, 0);
   ASSERT_NE(f4, nullptr);
-  EXPECT_EQ(f4->action, 6);
+  EXPECT_EQ(f4->action, kNoAction);
   EXPECT_EQ(f4->data, 1);
   EXPECT_EQ(settingsStore().protectedHotkey.keyCode, 0u)
       << "a record without a key protects nothing";
@@ -164,7 +164,7 @@ TEST_F(SettingsStoreTest, CommitCompactsApplicationsAndDropsClearedHotkeys) {
 
 TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
   DeviceSettings d = defaultDeviceSettings();
-  d.hotkeys = {hotkey(122, 2, 3), hotkey(65, 0, 0)};  // Ctrl + F11 launches the utility
+  d.hotkeys = {hotkey(122, 2, kLaunchConfigAction), hotkey(65, 0, 0)};  // Ctrl + F11 launches the utility
   store(d);
 
   struct Case {
@@ -173,8 +173,9 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
     std::int32_t newAction;
     std::int32_t expectedCtrlF11, expectedA;
   } cases[] = {
-      {"action taken away comes back", 122, 2, 1, 3, 0},
-      {"action given to another key: nothing restored", 65, 0, 3, 3, 3},
+      {"action taken away comes back", 122, 2, 1, kLaunchConfigAction, 0},
+      {"action given to another key: nothing restored", 65, 0, kLaunchConfigAction,
+       kLaunchConfigAction, kLaunchConfigAction},
   };
   for (const Case& c : cases) {
     store(d);
@@ -193,7 +194,7 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
     }
   }
 
-  // Moving the action elsewhere made the store forget the combination: with no action 3 left
+  // Moving the action elsewhere made the store forget the combination: with no such action left
   // on the device, a later commit gives none back.
   DeviceSettings none = defaultDeviceSettings();
   none.hotkeys = {hotkey(122, 2, 1)};
@@ -202,7 +203,7 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
   CommitSettings();
   DeviceSettings out;
   ASSERT_TRUE(readDeviceSettings(out));
-  for (const StoredHotkeyEntry& h : out.hotkeys) EXPECT_NE(h.action, 3) << h.keyCode;
+  for (const StoredHotkeyEntry& h : out.hotkeys) EXPECT_NE(h.action, kLaunchConfigAction) << h.keyCode;
 }
 
 TEST_F(SettingsStoreTest, SelectorIsToldOnlyWhenItStaysOn) {
