@@ -15,6 +15,7 @@
 //   Desktop\ErrorPages           400, 403, 404, 406, 410, 500, 501, Generic, Busy,
 //                                NoServer, UrlSyntax, Cancelled, Offline  REG_SZ
 //
+// The records' value names and types are their rows' (hzkcore/records.h), in the rows' order.
 // Applications and hotkeys are numbered subkeys 1, 2, ... in stored order; a list ends at the
 // first number that is missing. The ErrorPages key exists only once the defaults have been
 // installed. A value that is missing, or of another type than its layout says, reads as its
