@@ -194,22 +194,19 @@ void readNumber(const Json& value, const std::string& field, std::uint32_t& out)
 #define QRV_READ_NUMBER(member, ...) \
   if (value.contains(#member)) readNumber(value[#member], field + "." #member, record.member);
 
-StoredAppEntry readApplication(const Json& value, const std::string& field) {
+const std::initializer_list<const char*> kApplicationFieldNames = {
+    QRV_APPLICATION_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)};
+const std::initializer_list<const char*> kHotkeyFieldNames = {
+    QRV_HOTKEY_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)};
+
+void readFields(const Json& value, const std::string& field, StoredAppEntry& record) {
   using Entry = AppEntry;
-  expectObject(value, field);
-  expectOnly(value, field, {QRV_APPLICATION_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)});
-  StoredAppEntry record;
   QRV_APPLICATION_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER)
-  return record;
 }
 
-StoredHotkeyEntry readHotkey(const Json& value, const std::string& field) {
+void readFields(const Json& value, const std::string& field, StoredHotkeyEntry& record) {
   using Entry = HotkeyEntry;
-  expectObject(value, field);
-  expectOnly(value, field, {QRV_HOTKEY_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)});
-  StoredHotkeyEntry record;
   QRV_HOTKEY_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER)
-  return record;
 }
 
 #undef QRV_JSON_NAME
@@ -240,16 +237,23 @@ std::string indexed(const char* field, std::size_t index) {
   return std::string(field) + "[" + std::to_string(index) + "]";
 }
 
-// A list of at most `capacity` records, each read by `readOne`, in place of `out`.
+// A list of at most `capacity` records of the fields `names`, in place of `out`.
 template <typename Record>
 void readRecords(const Json& list, const char* field, std::size_t capacity,
-                 Record (*readOne)(const Json&, const std::string&), std::vector<Record>& out) {
+                 std::initializer_list<const char*> names, std::vector<Record>& out) {
   expectList(list, field);
   if (list.size() > capacity) {
     throw FieldError(field, "more than " + std::to_string(capacity) + " " + field);
   }
   out.clear();
-  for (std::size_t i = 0; i < list.size(); ++i) out.push_back(readOne(list[i], indexed(field, i)));
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string name = indexed(field, i);
+    expectObject(list[i], name);
+    expectOnly(list[i], name, names);
+    Record record;
+    readFields(list[i], name, record);
+    out.push_back(record);
+  }
 }
 
 void readState(const Json& root, LoadableState& out) {
@@ -265,11 +269,11 @@ void readState(const Json& root, LoadableState& out) {
     out.settings.password = readText(root["password"], "password", kPasswordCapacity);
   }
   if (root.contains("applications")) {
-    readRecords(root["applications"], "applications", kApplicationCapacity, readApplication,
-                out.settings.applications);
+    readRecords(root["applications"], "applications", kApplicationCapacity,
+                kApplicationFieldNames, out.settings.applications);
   }
   if (root.contains("hotkeys")) {
-    readRecords(root["hotkeys"], "hotkeys", kHotkeyCapacity, readHotkey,
+    readRecords(root["hotkeys"], "hotkeys", kHotkeyCapacity, kHotkeyFieldNames,
                 out.settings.hotkeys);
   }
   if (root.contains("errorPages")) {
