@@ -19,14 +19,14 @@ class BenchDevice {
   explicit BenchDevice(int hotkeys) {
     DeviceSettings settings = defaultDeviceSettings();
     for (int i = 0; i < 20; ++i) {
-      StoredApplication app;
+      StoredAppEntry app;
       app.title = T("Application " + std::to_string(i));
       app.executable = T("\\Program Files\\App" + std::to_string(i) + "\\app.exe");
       app.arguments = T("/mode " + std::to_string(i));
       settings.applications.push_back(app);
     }
     for (int i = 0; i < hotkeys; ++i) {
-      StoredHotkey key;
+      StoredHotkeyEntry key;
       key.keyCode = 65 + static_cast<std::uint32_t>(i % 26);
       key.modifiers = 1 + static_cast<std::uint32_t>(i / 26) % 3;
       key.action = 0;

@@ -261,7 +261,7 @@ void checkNumbered(const std::map<std::int32_t, std::int32_t>& before,
   }
 }
 
-bool sameApplications(const std::vector<StoredApplication>& a, const std::vector<StoredApplication>& b) {
+bool sameApplications(const std::vector<StoredAppEntry>& a, const std::vector<StoredAppEntry>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].title != b[i].title || a[i].executable != b[i].executable ||
@@ -272,7 +272,7 @@ bool sameApplications(const std::vector<StoredApplication>& a, const std::vector
   return true;
 }
 
-bool sameHotkeys(const std::vector<StoredHotkey>& a, const std::vector<StoredHotkey>& b) {
+bool sameHotkeys(const std::vector<StoredHotkeyEntry>& a, const std::vector<StoredHotkeyEntry>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].keyCode != b[i].keyCode || a[i].modifiers != b[i].modifiers ||
@@ -296,10 +296,10 @@ void checkTextOrigins(const DeviceState& before, const DeviceState& after,
                       const std::set<Text>& documentTexts) {
   std::set<Text> known = documentTexts;
   known.insert(Text());
-  for (const StoredApplication& a : before.settings.applications) {
+  for (const StoredAppEntry& a : before.settings.applications) {
     known.insert({a.title, a.executable, a.arguments, a.iconFile});
   }
-  for (const StoredHotkey& h : before.settings.hotkeys) known.insert({h.application, h.arguments});
+  for (const StoredHotkeyEntry& h : before.settings.hotkeys) known.insert({h.application, h.arguments});
   if (before.settings.errorPages) known.insert(before.settings.errorPages->begin(), before.settings.errorPages->end());
   for (const Text& page : defaultErrorPages()) known.insert(page);
 
@@ -308,7 +308,7 @@ void checkTextOrigins(const DeviceState& before, const DeviceState& after,
                                          "gave: \"" + textToUtf8(text.c_str(), text.size()) + "\"");
   };
   for (std::size_t i = 0; i < after.settings.applications.size(); ++i) {
-    const StoredApplication& a = after.settings.applications[i];
+    const StoredAppEntry& a = after.settings.applications[i];
     const std::string where = "application " + std::to_string(i + 1);
     check(a.title, where + " title");
     check(a.executable, where + " executable");

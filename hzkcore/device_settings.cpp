@@ -15,6 +15,7 @@
 //   Desktop\ErrorPages           400, 403, 404, 406, 410, 500, 501, Generic, Busy,
 //                                NoServer, UrlSyntax, Cancelled, Offline  REG_SZ
 //
+// The records' value names and types are their rows' (hzkcore/records.h), in the rows' order.
 // Applications and hotkeys are numbered subkeys 1, 2, ... in stored order; a list ends at the
 // first number that is missing. The ErrorPages key exists only once the defaults have been
 // installed. A value that is missing, or of another type than its layout says, reads as its
@@ -288,67 +289,63 @@ bool writePassword(const Text& in) {
   return openForWriting(kDesktopKey, desktop) && writeText(desktop.get(), WSTR("Password"), in);
 }
 
-bool readApplications(std::vector<StoredApplication>& out) {
+// One record's values, read and written by the rows of hzkcore/records.h. A read stops at
+// the first value that cannot be read, keeping what it read.
+#define QRV_READ_TEXT(member, documentId, schemaText, registryName) \
+  &&readText(key, WSTR(registryName), record.member)
+#define QRV_READ_NUMBER(member, type, initial, documentId, kind, schemaText, registryName) \
+  &&readDword(key, WSTR(registryName), record.member)
+#define QRV_WRITE_TEXT(member, documentId, schemaText, registryName) \
+  &&writeText(key, WSTR(registryName), record.member)
+#define QRV_WRITE_NUMBER(member, type, initial, documentId, kind, schemaText, registryName) \
+  &&writeDword(key, WSTR(registryName), static_cast<std::uint32_t>(record.member))
+
+bool readApplications(std::vector<StoredAppEntry>& out) {
   out.clear();
-  return readRecords(kApplicationsKey, kStoredApplicationCapacity, [&](HKEY key) {
-    StoredApplication a;
-    bool ok = readText(key, WSTR("Title"), a.title) &&
-              readText(key, WSTR("Executable"), a.executable) &&
-              readText(key, WSTR("Arguments"), a.arguments) &&
-              readText(key, WSTR("IconFile"), a.iconFile) &&
-              readDword(key, WSTR("RunAtStartup"), a.runAtStartup) &&
-              readDword(key, WSTR("StartupDelay"), a.startupDelay);
-    out.push_back(a);
+  return readRecords(kApplicationsKey, kApplicationCapacity, [&](HKEY key) {
+    StoredAppEntry record;
+    bool ok = true QRV_APPLICATION_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER);
+    out.push_back(record);
     return ok;
   });
 }
 
 bool countApplications(std::size_t& count) {
-  return countRecords(kApplicationsKey, kStoredApplicationCapacity, count);
+  return countRecords(kApplicationsKey, kApplicationCapacity, count);
 }
 
-bool writeApplications(const std::vector<StoredApplication>& in) {
-  return writeRecords(kApplicationsKey, in, kStoredApplicationCapacity,
-                      [](HKEY key, const StoredApplication& a) {
-                        return writeText(key, WSTR("Title"), a.title) &&
-                               writeText(key, WSTR("Executable"), a.executable) &&
-                               writeText(key, WSTR("Arguments"), a.arguments) &&
-                               writeText(key, WSTR("IconFile"), a.iconFile) &&
-                               writeDword(key, WSTR("RunAtStartup"),
-                                          static_cast<std::uint32_t>(a.runAtStartup)) &&
-                               writeDword(key, WSTR("StartupDelay"),
-                                          static_cast<std::uint32_t>(a.startupDelay));
+bool writeApplications(const std::vector<StoredAppEntry>& in) {
+  return writeRecords(kApplicationsKey, in, kApplicationCapacity,
+                      [](HKEY key, const StoredAppEntry& record) {
+                        return true QRV_APPLICATION_FIELDS(QRV_WRITE_TEXT, QRV_WRITE_NUMBER);
                       });
 }
 
-bool readHotkeys(std::vector<StoredHotkey>& out) {
+bool readHotkeys(std::vector<StoredHotkeyEntry>& out) {
   out.clear();
-  return readRecords(kHotkeysKey, kStoredHotkeyCapacity, [&](HKEY key) {
-    StoredHotkey h;
-    bool ok = readDword(key, WSTR("KeyCode"), h.keyCode) &&
-              readDword(key, WSTR("Modifiers"), h.modifiers) &&
-              readDword(key, WSTR("Action"), h.action) && readDword(key, WSTR("Data"), h.data) &&
-              readText(key, WSTR("Application"), h.application) &&
-              readText(key, WSTR("Arguments"), h.arguments);
-    out.push_back(h);
+  return readRecords(kHotkeysKey, kHotkeyCapacity, [&](HKEY key) {
+    StoredHotkeyEntry record;
+    bool ok = true QRV_HOTKEY_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER);
+    out.push_back(record);
     return ok;
   });
 }
 
 bool countHotkeys(std::size_t& count) {
-  return countRecords(kHotkeysKey, kStoredHotkeyCapacity, count);
+  return countRecords(kHotkeysKey, kHotkeyCapacity, count);
 }
 
-bool writeHotkeys(const std::vector<StoredHotkey>& in) {
-  return writeRecords(kHotkeysKey, in, kStoredHotkeyCapacity, [](HKEY key, const StoredHotkey& h) {
-    return writeDword(key, WSTR("KeyCode"), h.keyCode) &&
-           writeDword(key, WSTR("Modifiers"), h.modifiers) &&
-           writeDword(key, WSTR("Action"), static_cast<std::uint32_t>(h.action)) &&
-           writeDword(key, WSTR("Data"), static_cast<std::uint32_t>(h.data)) &&
-           writeText(key, WSTR("Application"), h.application) &&
-           writeText(key, WSTR("Arguments"), h.arguments);
-  });
+bool writeHotkeys(const std::vector<StoredHotkeyEntry>& in) {
+  return writeRecords(kHotkeysKey, in, kHotkeyCapacity,
+                      [](HKEY key, const StoredHotkeyEntry& record) {
+                        return true QRV_HOTKEY_FIELDS(QRV_WRITE_TEXT, QRV_WRITE_NUMBER);
+                      });
 }
+
+#undef QRV_READ_TEXT
+#undef QRV_READ_NUMBER
+#undef QRV_WRITE_TEXT
+#undef QRV_WRITE_NUMBER
 
 bool readErrorPages(std::optional<std::array<Text, kStoredErrorPages>>& out) {
   out.reset();

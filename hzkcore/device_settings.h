@@ -3,6 +3,8 @@
 // front end both read and write the settings through it.
 #pragma once
 
+#include "hzkcore/hzkcore.h"
+#include "hzkcore/records.h"
 #include "platform/result.h"
 #include "platform/text.h"
 
@@ -13,31 +15,27 @@
 #include <string>
 #include <vector>
 
-struct StoredApplication {
-  Text title, executable, arguments, iconFile;
-  std::int32_t runAtStartup = 0;
-  std::int32_t startupDelay = 0;
+// The records as the library stores them, with texts of any length; their fields are the
+// rows of hzkcore/records.h.
+#define QRV_STORED_TEXT(member, ...) Text member;
+#define QRV_STORED_NUMBER(member, type, initial, ...) type member = initial;
+struct StoredAppEntry {
+  QRV_APPLICATION_FIELDS(QRV_STORED_TEXT, QRV_STORED_NUMBER)
 };
-
-struct StoredHotkey {
-  std::uint32_t keyCode = 0;
-  std::uint32_t modifiers = 0;
-  std::int32_t action = 6;
-  std::int32_t data = 0;
-  Text application, arguments;
+struct StoredHotkeyEntry {
+  QRV_HOTKEY_FIELDS(QRV_STORED_TEXT, QRV_STORED_NUMBER)
 };
+#undef QRV_STORED_TEXT
+#undef QRV_STORED_NUMBER
 
-constexpr std::size_t kStoredErrorPages = 13;
-// The most records the library keeps; longer lists are cut when they are stored.
-constexpr std::size_t kStoredApplicationCapacity = 20;
-constexpr std::size_t kStoredHotkeyCapacity = 100;
+constexpr std::size_t kStoredErrorPages = kErrorPageCount;
 
 struct DeviceSettings {
   std::map<std::int32_t, std::int32_t> settings;      // numbered settings
   std::map<std::int32_t, std::int32_t> viewSettings;  // numbered view settings
   Text password;
-  std::vector<StoredApplication> applications;  // stored order, at most 20
-  std::vector<StoredHotkey> hotkeys;            // stored order
+  std::vector<StoredAppEntry> applications;  // stored order, at most kApplicationCapacity
+  std::vector<StoredHotkeyEntry> hotkeys;    // stored order, at most kHotkeyCapacity
   // Page texts for ids 60004 to 60016; none until defaults were installed.
   std::optional<std::array<Text, kStoredErrorPages>> errorPages;
 };
@@ -62,13 +60,15 @@ bool readViewSetting(std::int32_t number, std::int32_t& value);
 bool writeViewSetting(std::int32_t number, std::int32_t value);
 bool readPassword(Text& out);
 bool writePassword(const Text& in);
-bool readApplications(std::vector<StoredApplication>& out);
+bool readApplications(std::vector<StoredAppEntry>& out);
 // How many records the read above would give, without reading them.
 bool countApplications(std::size_t& count);
-bool writeApplications(const std::vector<StoredApplication>& in);  // the first 20 are kept
-bool readHotkeys(std::vector<StoredHotkey>& out);
+// The first kApplicationCapacity are kept.
+bool writeApplications(const std::vector<StoredAppEntry>& in);
+bool readHotkeys(std::vector<StoredHotkeyEntry>& out);
 bool countHotkeys(std::size_t& count);
-bool writeHotkeys(const std::vector<StoredHotkey>& in);  // the first 100 are kept
+// The first kHotkeyCapacity are kept.
+bool writeHotkeys(const std::vector<StoredHotkeyEntry>& in);
 bool readErrorPages(std::optional<std::array<Text, kStoredErrorPages>>& out);
 // No table removes the stored one.
 bool writeErrorPages(const std::optional<std::array<Text, kStoredErrorPages>>& in);

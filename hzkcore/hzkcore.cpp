@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -54,32 +56,68 @@ BYTE servicePattern(std::size_t entry, std::size_t offset) {
   return static_cast<BYTE>((0x5A + entry * 13 + offset * 7) & 0xFF);
 }
 
+// A stored record handed out as an exported one and back, field by field along the rows of
+// hzkcore/records.h.
+#define QRV_FILL_TEXT(member, ...) fillField(entry.member, record.member);
+#define QRV_FILL_NUMBER(member, ...) entry.member = record.member;
+#define QRV_TAKE_TEXT(member, ...) record.member = fieldText(entry.member);
+#define QRV_TAKE_NUMBER(member, ...) record.member = entry.member;
+
+void fill(AppEntry& entry, const StoredAppEntry& record) {
+  QRV_APPLICATION_FIELDS(QRV_FILL_TEXT, QRV_FILL_NUMBER)
+}
+void fill(HotkeyEntry& entry, const StoredHotkeyEntry& record) {
+  QRV_HOTKEY_FIELDS(QRV_FILL_TEXT, QRV_FILL_NUMBER)
+}
+StoredAppEntry taken(const AppEntry& entry) {
+  StoredAppEntry record;
+  QRV_APPLICATION_FIELDS(QRV_TAKE_TEXT, QRV_TAKE_NUMBER)
+  return record;
+}
+StoredHotkeyEntry taken(const HotkeyEntry& entry) {
+  StoredHotkeyEntry record;
+  QRV_HOTKEY_FIELDS(QRV_TAKE_TEXT, QRV_TAKE_NUMBER)
+  return record;
+}
+
+#undef QRV_FILL_TEXT
+#undef QRV_FILL_NUMBER
+#undef QRV_TAKE_TEXT
+#undef QRV_TAKE_NUMBER
+
+// Fills entries 0 to n-1 from the stored records, each zeroed first and numbered.
+template <typename Entry, typename Record>
+void fillEntries(Entry* entries, const std::vector<Record>& stored, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    std::memset(&entries[i], 0, sizeof(Entry));
+    entries[i].index = static_cast<std::int32_t>(i);
+    fill(entries[i], stored[i]);
+  }
+}
+
+// The first n entries as stored records.
+template <typename Entry, typename Record = decltype(taken(std::declval<Entry>()))>
+std::vector<Record> takenEntries(const Entry* entries, std::size_t n) {
+  std::vector<Record> stored;
+  stored.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) stored.push_back(taken(entries[i]));
+  return stored;
+}
+
 }  // namespace
 
 std::int32_t GetApplicationCount() {
   journal(call("GetApplicationCount"));
   std::size_t stored = 0;
   if (!countApplications(stored)) return 0;
-  return static_cast<std::int32_t>(std::min(stored, kStoredApplicationCapacity));
+  return static_cast<std::int32_t>(std::min<std::size_t>(stored, kApplicationCapacity));
 }
 
 std::int32_t GetApplications(AppEntry* entries, std::int32_t count) {
   journal(call("GetApplications", count));
-  std::vector<StoredApplication> stored;
+  std::vector<StoredAppEntry> stored;
   if (!entries || !readApplications(stored)) return 0;
-  std::size_t n = bounded(count, stored.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    AppEntry& e = entries[i];
-    const StoredApplication& a = stored[i];
-    std::memset(&e, 0, sizeof(e));
-    e.index = static_cast<std::int32_t>(i);
-    fillField(e.title, a.title);
-    fillField(e.executable, a.executable);
-    fillField(e.arguments, a.arguments);
-    fillField(e.iconFile, a.iconFile);
-    e.startupDelay = a.startupDelay;
-    e.runAtStartup = a.runAtStartup;
-  }
+  fillEntries(entries, stored, bounded(count, stored.size()));
   return 1;
 }
 
@@ -93,26 +131,14 @@ std::int32_t GetHotkeyCount() {
   journal(call("GetHotkeyCount"));
   std::size_t stored = 0;
   if (!countHotkeys(stored)) return 0;
-  return static_cast<std::int32_t>(std::min(stored, kStoredHotkeyCapacity));
+  return static_cast<std::int32_t>(std::min<std::size_t>(stored, kHotkeyCapacity));
 }
 
 std::int32_t GetHotkeys(HotkeyEntry* entries, std::int32_t count, std::int32_t flag) {
   journal(call("GetHotkeys", count, flag));
-  std::vector<StoredHotkey> stored;
+  std::vector<StoredHotkeyEntry> stored;
   if (!entries || !readHotkeys(stored)) return 0;
-  std::size_t n = bounded(count, stored.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    HotkeyEntry& e = entries[i];
-    const StoredHotkey& h = stored[i];
-    std::memset(&e, 0, sizeof(e));
-    e.index = static_cast<std::int32_t>(i);
-    e.keyCode = h.keyCode;
-    e.modifiers = h.modifiers;
-    e.action = h.action;
-    e.data = h.data;
-    fillField(e.application, h.application);
-    fillField(e.arguments, h.arguments);
-  }
+  fillEntries(entries, stored, bounded(count, stored.size()));
   return 1;
 }
 
@@ -151,38 +177,16 @@ std::int32_t InstallDefaults() {
 
 std::int32_t SetApplications(const AppEntry* entries, std::int32_t count) {
   journal(call("SetApplications", count));
-  std::size_t n = bounded(count, kStoredApplicationCapacity);
+  std::size_t n = bounded(count, kApplicationCapacity);
   if (!entries && n > 0) return 0;
-  std::vector<StoredApplication> stored(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const AppEntry& e = entries[i];
-    StoredApplication& a = stored[i];
-    a.title = fieldText(e.title);
-    a.executable = fieldText(e.executable);
-    a.arguments = fieldText(e.arguments);
-    a.iconFile = fieldText(e.iconFile);
-    a.startupDelay = e.startupDelay;
-    a.runAtStartup = e.runAtStartup;
-  }
-  return writeApplications(stored) ? 1 : 0;
+  return writeApplications(takenEntries(entries, n)) ? 1 : 0;
 }
 
 std::int32_t SetHotkeys(const HotkeyEntry* entries, std::int32_t count) {
   journal(call("SetHotkeys", count));
-  std::size_t n = bounded(count, kStoredHotkeyCapacity);
+  std::size_t n = bounded(count, kHotkeyCapacity);
   if (!entries && n > 0) return 0;
-  std::vector<StoredHotkey> stored(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const HotkeyEntry& e = entries[i];
-    StoredHotkey& h = stored[i];
-    h.keyCode = e.keyCode;
-    h.modifiers = e.modifiers;
-    h.action = e.action;
-    h.data = e.data;
-    h.application = fieldText(e.application);
-    h.arguments = fieldText(e.arguments);
-  }
-  return writeHotkeys(stored) ? 1 : 0;
+  return writeHotkeys(takenEntries(entries, n)) ? 1 : 0;
 }
 
 // A password longer than GetPassword can give back is refused, and the stored one stays: a

@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// One launcher application.
+// One launcher application. Its fields are the rows of hzkcore/records.h; the layout is the
+// library's and stays as it is, byte for byte.
 struct AppEntry {
   std::int32_t index;      // position in the table, set before every call
   WCHAR title[255];        // "Application Title"; an empty title marks an empty record
@@ -19,12 +20,12 @@ struct AppEntry {
   std::int32_t runAtStartup;
 };
 
-// One hotkey.
+// One hotkey; its fields are the rows of hzkcore/records.h.
 struct HotkeyEntry {
   std::int32_t index;
   std::uint32_t keyCode;    // virtual-key code; 0 marks an empty record
   std::uint32_t modifiers;  // 1 = Alt, 2 = Ctrl
-  std::int32_t action;      // action code, such as 6 "No Action" or 3 "Launch QRV Config"
+  std::int32_t action;      // action code, such as kNoAction or kLaunchConfigAction
   std::int32_t data;        // the library's own, carried unchanged
   WCHAR application[260];
   WCHAR arguments[260];

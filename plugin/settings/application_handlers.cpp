@@ -10,14 +10,9 @@
 #include "plugin/settings/settings_store.h"
 #include "plugin/settings/text_fields.h"
 
-TextField ApplicationTextField(AppEntry& application, std::int32_t id) {
-  switch (id) {
-    case 0: return TextField::of(application.title);
-    case 1: return TextField::of(application.executable);
-    case 2: return TextField::of(application.arguments);
-    case 3: return TextField::of(application.iconFile);
-    default: return TextField();
-  }
+TextField ApplicationTextField(AppEntry& record, std::int32_t id) {
+  QRV_APPLICATION_FIELDS(QRV_TEXT_FIELD_OF, QRV_NO_FIELD)
+  return TextField();
 }
 
 void BuildApplicationFrames(FrameList<kApplicationCapacity>& frames) {
@@ -39,23 +34,14 @@ int ApplicationFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction 
 }
 
 int ApplicationPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  AppEntry& application =
+  AppEntry& record =
       frameRecord(settingsStore().applications, settingsStore().currentApplication, node,
                   WSTR("Application property '%s' is outside an application frame"));
   const std::int32_t id = node->getId();
-  if (TextField field = ApplicationTextField(application, id)) {
+  if (TextField field = ApplicationTextField(record, id)) {
     moveText(node, direction, field);
     return 0;
   }
-  switch (id) {
-    case 4:
-      moveUnsigned(node, direction, application.runAtStartup);
-      break;
-    case 5:
-      moveUnsigned(node, direction, application.startupDelay);
-      break;
-    default:
-      throw CVCException(WSTR("Unknown application property '%s'"), node->getName());
-  }
-  return 0;
+  QRV_APPLICATION_FIELDS(QRV_NO_FIELD, QRV_MOVE_NUMBER)
+  throw CVCException(WSTR("Unknown application property '%s'"), node->getName());
 }

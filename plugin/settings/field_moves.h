@@ -2,6 +2,7 @@
 // writes the field into the node, Apply reads the node into the field.
 #pragma once
 
+#include "hzkcore/records.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/config_node.h"
 #include "plugin/schema/schema.h"
@@ -70,3 +71,24 @@ void moveUnsigned(ConfigNode* node, Direction direction, Field& field) {
     field = static_cast<Field>(node->getInteger());
   }
 }
+
+// A number field as its row in hzkcore/records.h says the document writes it; a hidden field
+// is not moved.
+template <NumberKind kind, typename Field>
+void moveNumber(ConfigNode* node, Direction direction, Field& field) {
+  if constexpr (kind == NumberKind::Signed) {
+    moveSigned(node, direction, field);
+  } else if constexpr (kind == NumberKind::Unsigned) {
+    moveUnsigned(node, direction, field);
+  }
+}
+
+// The bodies of a record's text-field lookup and number-property dispatch, one statement per
+// row of hzkcore/records.h; `record`, `id`, `node` and `direction` are those in scope.
+#define QRV_TEXT_FIELD_OF(member, documentId, ...) \
+  if (id == documentId) return TextField::of(record.member);
+#define QRV_MOVE_NUMBER(member, type, initial, documentId, kind, ...)     \
+  if (NumberKind::kind != NumberKind::Hidden && id == documentId) {       \
+    moveNumber<NumberKind::kind>(node, direction, record.member);         \
+    return 0;                                                             \
+  }

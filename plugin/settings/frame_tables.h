@@ -2,6 +2,7 @@
 // and its one-record version, the slot of the frame being walked, and the record it names.
 #pragma once
 
+#include "hzkcore/document_ids.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/config_node.h"
 #include "plugin/schema/schema.h"
@@ -54,8 +55,8 @@ class FrameList {
 
 // The frames of the two lists: the 20 application frames, and one hotkey frame for each
 // occupied slot of a hotkey table of kHotkeyCapacity slots.
-constexpr std::int32_t kFirstApplicationFrameId = 62100;
-constexpr std::int32_t kFirstHotkeyFrameId = 62000;
+static_assert(kFirstHotkeyFrameId + kHotkeyCapacity <= kFirstApplicationFrameId,
+              "the hotkey frames' ids stay below the application frames' ids");
 void BuildApplicationFrames(FrameList<kApplicationCapacity>& frames);
 void BuildHotkeyFrames(const HotkeyEntry* hotkeys, FrameList<kHotkeyCapacity>& frames);
 

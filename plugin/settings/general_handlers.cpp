@@ -2,6 +2,7 @@
 // straight to the settings library, the selector switch and the error pages in the store.
 #include "plugin/settings/handlers.h"
 
+#include "hzkcore/document_ids.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/entry/report.h"
 #include "plugin/node/config_node.h"
@@ -11,9 +12,6 @@
 
 namespace {
 
-constexpr std::int32_t kEnableQrvId = 61009;
-constexpr std::int32_t kPasswordId = 61001;
-constexpr std::int32_t kFirstErrorPageId = 60004;
 constexpr std::int32_t kEnableQrvSetting = 5;
 
 void applySetting(ConfigNode* node, std::int32_t number) {
@@ -54,20 +52,20 @@ struct NumberedSwitch {
 
 const NumberedSwitch kGeneralSwitches[] = {
     {kEnableQrvId, moveSetting, kEnableQrvSetting},
-    {61002, moveViewSetting, 1},  // Show Taskbar
-    {61003, moveSetting, 1},      // Taskbar Enabled
-    {61004, moveSetting, 2},      // Start Menu Enabled
-    {61005, moveSetting, 3},      // Desktop Enabled
+    {kShowTaskbarId, moveViewSetting, 1},
+    {kTaskbarEnabledId, moveSetting, 1},
+    {kStartMenuEnabledId, moveSetting, 2},
+    {kDesktopEnabledId, moveSetting, 3},
 };
 
 const NumberedSwitch kBrowserSwitches[] = {
-    {60000, moveBar, 22},      // Enable Address Bar
-    {60001, moveBar, 21},      // Enable Toolbar
-    {60002, moveBar, 26},      // Enable Status Bar
-    {60003, moveBar, 20},      // Enable Menu Bar
-    {60030, moveSetting, 33},  // Warn when leaving a secure page
-    {60031, moveSetting, 34},  // Warn when security blocks page
-    {60032, moveSetting, 32},  // Enable Cookies
+    {kAddressBarId, moveBar, 22},
+    {kToolbarId, moveBar, 21},
+    {kStatusBarId, moveBar, 26},
+    {kMenuBarId, moveBar, 20},
+    {kWarnLeavingSecureId, moveSetting, 33},
+    {kWarnSecurityBlocksId, moveSetting, 34},
+    {kCookiesId, moveSetting, 32},
 };
 
 // Moves the switch of that id when the table has one; false when it has none.
@@ -134,7 +132,7 @@ int GeneralParamHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction dire
     case kPasswordId:
       movePassword(node, direction);
       break;
-    case 61008:  // Enable Application Selector, written at commit
+    case kSelectorEnabledId:  // written at commit
       moveSigned(node, direction, settingsStore().selectorEnabled);
       break;
     default:

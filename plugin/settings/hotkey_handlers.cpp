@@ -12,12 +12,9 @@
 #include "plugin/settings/settings_store.h"
 #include "plugin/settings/text_fields.h"
 
-TextField HotkeyTextField(HotkeyEntry& hotkey, std::int32_t id) {
-  switch (id) {
-    case 1: return TextField::of(hotkey.application);
-    case 2: return TextField::of(hotkey.arguments);
-    default: return TextField();
-  }
+TextField HotkeyTextField(HotkeyEntry& record, std::int32_t id) {
+  QRV_HOTKEY_FIELDS(QRV_TEXT_FIELD_OF, QRV_NO_FIELD)
+  return TextField();
 }
 
 namespace {
@@ -127,25 +124,14 @@ int HotkeyFrameHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direc
 }
 
 int HotkeyPropertyHandler(ConfigNode* node, ConfigNode* /*parent*/, Direction direction) {
-  HotkeyEntry& hotkey = frameRecord(settingsStore().hotkeys, settingsStore().currentHotkey, node,
+  HotkeyEntry& record = frameRecord(settingsStore().hotkeys, settingsStore().currentHotkey, node,
                                     WSTR("Hotkey property '%s' is outside a hotkey frame"));
   const std::int32_t id = node->getId();
-  if (TextField field = HotkeyTextField(hotkey, id)) {
+  if (TextField field = HotkeyTextField(record, id)) {
     moveText(node, direction, field);
     return 0;
   }
-  switch (id) {
-    case 0:  // Action: the chosen item's VALUE
-      moveSigned(node, direction, hotkey.action);
-      break;
-    case 3:
-      moveUnsigned(node, direction, hotkey.keyCode);
-      break;
-    case 4:
-      moveUnsigned(node, direction, hotkey.modifiers);
-      break;
-    default:
-      throw CVCException(WSTR("Unknown hotkey property '%s'"), node->getName());
-  }
-  return 0;
+  // The action is the chosen item's VALUE.
+  QRV_HOTKEY_FIELDS(QRV_NO_FIELD, QRV_MOVE_NUMBER)
+  throw CVCException(WSTR("Unknown hotkey property '%s'"), node->getName());
 }

@@ -1,8 +1,6 @@
 // Display names of hotkeys and the ordering of the hotkey table by them.
 #include "plugin/settings/hotkey_names.h"
 
-#include "plugin/settings/settings_store.h"
-
 #include <utility>
 
 namespace {

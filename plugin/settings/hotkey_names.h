@@ -5,6 +5,15 @@
 
 #include <cstdint>
 
+constexpr int kBuiltInHotkeyCount = 10;
+
+// A row of the built-in key tables.
+struct KeyTableRow {
+  WCHAR name[32];
+  std::uint32_t code;  // bit 31 stands for the Alt modifier
+  std::int32_t data;
+};
+
 // The name in a module-wide buffer of 32 units, valid until the next call.
 const WCHAR* HotkeyKeyName(std::uint32_t keyCode, std::uint32_t modifiers);
 

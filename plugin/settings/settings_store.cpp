@@ -8,12 +8,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
 
-constexpr std::int32_t kNoAction = 6;
-constexpr std::int32_t kLaunchConfigAction = 3;
 constexpr std::int32_t kSelectorSetting = 4;
 constexpr std::uint32_t kAltBit = 0x80000000u;
 constexpr UINT kSelectorRefreshMessage = WM_USER + 4;
@@ -33,17 +32,10 @@ void terminate(WCHAR (&field)[N]) {
   field[N - 1] = 0;
 }
 
-void terminate(AppEntry& a) {
-  terminate(a.title);
-  terminate(a.executable);
-  terminate(a.arguments);
-  terminate(a.iconFile);
-}
-
-void terminate(HotkeyEntry& h) {
-  terminate(h.application);
-  terminate(h.arguments);
-}
+#define QRV_TERMINATE(member, ...) terminate(record.member);
+void terminate(AppEntry& record) { QRV_APPLICATION_FIELDS(QRV_TERMINATE, QRV_NO_FIELD) }
+void terminate(HotkeyEntry& record) { QRV_HOTKEY_FIELDS(QRV_TERMINATE, QRV_NO_FIELD) }
+#undef QRV_TERMINATE
 
 bool isEmpty(const AppEntry& a) { return a.title[0] == 0; }
 
@@ -178,8 +170,9 @@ int MergeHotkeys(const HotkeyEntry* records, int count, HotkeyEntry (&table)[kHo
     }
     if (slot) {
       slot->action = h.action;
-      textCopy(slot->application, 260, h.application);
-      textCopy(slot->arguments, 260, h.arguments);
+#define QRV_MERGE_TEXT(member, ...) textCopy(slot->member, std::size(slot->member), h.member);
+      QRV_HOTKEY_FIELDS(QRV_MERGE_TEXT, QRV_NO_FIELD)
+#undef QRV_MERGE_TEXT
     } else if (next < kHotkeyCapacity) {
       slot = &table[next];
       *slot = h;

@@ -3,19 +3,10 @@
 #pragma once
 
 #include "hzkcore/hzkcore.h"
+#include "hzkcore/records.h"
+#include "plugin/settings/hotkey_names.h"
 
 #include <cstdint>
-
-constexpr int kApplicationCapacity = 20;
-constexpr int kHotkeyCapacity = 100;
-constexpr int kBuiltInHotkeyCount = 10;
-
-// A row of the built-in key tables.
-struct KeyTableRow {
-  WCHAR name[32];
-  std::uint32_t code;  // bit 31 stands for the Alt modifier
-  std::int32_t data;
-};
 
 // Hotkeys F1 to F10 that every device has (data 1).
 extern const KeyTableRow DefaultHotkeys[kBuiltInHotkeyCount];
@@ -41,7 +32,7 @@ SettingsStore& settingsStore();
 // the built-in hotkeys in slots 0 to 9 with no action; a record on one of their key
 // combinations takes over that slot's action and texts, any other takes the next free slot;
 // empty records and those that find no free slot are dropped. Returns the number of occupied
-// slots. `launchConfig` receives the last slot met with action 3 ("Launch QRV Config") and is
+// slots. `launchConfig` receives the last slot met with kLaunchConfigAction and is
 // left alone when there is none.
 int MergeHotkeys(const HotkeyEntry* records, int count, HotkeyEntry (&table)[kHotkeyCapacity],
                  HotkeyEntry& launchConfig);

@@ -20,8 +20,8 @@ std::string U(const WCHAR* s) { return textToUtf8(s); }
 
 std::vector<std::string> journal() { return device::readStateLines("calls"); }
 
-StoredApplication app(const char* title, const char* exe, std::int32_t delay = 0) {
-  StoredApplication a;
+StoredAppEntry app(const char* title, const char* exe, std::int32_t delay = 0) {
+  StoredAppEntry a;
   a.title = T(title);
   a.executable = T(exe);
   a.arguments = T("-x");
@@ -31,8 +31,8 @@ StoredApplication app(const char* title, const char* exe, std::int32_t delay = 0
   return a;
 }
 
-StoredHotkey hotkey(std::uint32_t key, std::uint32_t mods, std::int32_t action) {
-  StoredHotkey h;
+StoredHotkeyEntry hotkey(std::uint32_t key, std::uint32_t mods, std::int32_t action) {
+  StoredHotkeyEntry h;
   h.keyCode = key;
   h.modifiers = mods;
   h.action = action;
@@ -208,7 +208,7 @@ TEST_F(HzkcoreTest, CountsAreBoundedAndFieldsTerminated) {
   for (WCHAR& c : many[0].executable) c = 'e';
   SetApplications(many.data(), 25);
   EXPECT_EQ(GetApplicationCount(), 20);
-  std::vector<StoredApplication> stored;
+  std::vector<StoredAppEntry> stored;
   ASSERT_TRUE(readApplications(stored));
   ASSERT_EQ(stored.size(), 20u);
   EXPECT_EQ(stored[19].title, T("App 19"));

@@ -240,7 +240,7 @@ TEST_F(ExportsTest, AForeignExceptionIsAnErrorAndNeverEscapes) {
 
 TEST_F(ExportsTest, PropertiesGoToTheFrameBeingWalkedWhateverHoldsThem) {
   DeviceSettings d = defaultDeviceSettings();
-  StoredApplication a;
+  StoredAppEntry a;
   a.title = T("First");
   d.applications = {a, a, a, a, a, a};
   store(d);
@@ -272,10 +272,10 @@ TEST_F(ExportsTest, PropertiesGoToTheFrameBeingWalkedWhateverHoldsThem) {
   DeviceSettings after = read();
   ASSERT_EQ(after.applications.size(), 6u);
   std::vector<std::string> titles;
-  for (const StoredApplication& s : after.applications) titles.push_back(textToUtf8(s.title.c_str()));
+  for (const StoredAppEntry& s : after.applications) titles.push_back(textToUtf8(s.title.c_str()));
   EXPECT_EQ(titles, (std::vector<std::string>{"One", "First", "Third", "First", "First", "First"}));
-  for (const StoredHotkey& h : after.hotkeys) {
-    EXPECT_EQ(h.action, h.keyCode == 179 ? 16 : 6) << h.keyCode;
+  for (const StoredHotkeyEntry& h : after.hotkeys) {
+    EXPECT_EQ(h.action, h.keyCode == 179 ? 16 : kNoAction) << h.keyCode;
   }
 }
 
@@ -300,7 +300,7 @@ TEST_F(ExportsTest, FramesBeyondTheTablesArePassedOver) {
   ASSERT_EQ(after.applications.size(), 20u);
   EXPECT_EQ(after.applications[19].title, T("T62119"));
   EXPECT_EQ(after.hotkeys.size(), 10u);
-  for (const StoredHotkey& h : after.hotkeys) EXPECT_NE(h.keyCode, 65u);
+  for (const StoredHotkeyEntry& h : after.hotkeys) EXPECT_NE(h.keyCode, 65u);
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST_F(KeptValuesTest, ATextThatNoDocumentCanCarryIsNotStored) {
   };
   for (const Case& c : cases) {
     DeviceSettings d = defaultDeviceSettings();
-    StoredApplication app;
+    StoredAppEntry app;
     app.title = T("Old");
     d.applications = {app};
     store(d);
@@ -183,10 +183,10 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
   };
   for (const Case& c : cases) {
     DeviceSettings d = defaultDeviceSettings();
-    StoredHotkey ctrlA, ctrlB;
+    StoredHotkeyEntry ctrlA, ctrlB;
     ctrlA.keyCode = 65;
     ctrlA.modifiers = 2;
-    ctrlA.action = 3;
+    ctrlA.action = kLaunchConfigAction;
     ctrlB.keyCode = 66;
     ctrlB.modifiers = 2;
     ctrlB.action = 0;
@@ -196,9 +196,9 @@ TEST_F(KeptValuesTest, AHotkeyMovedOntoAKeyAnotherHolds) {
     EXPECT_EQ(apply(hotkeyList(c.frames)), c.warnings) << c.name;
 
     std::vector<Hotkey> stored;
-    for (const StoredHotkey& h : read().hotkeys) {
+    for (const StoredHotkeyEntry& h : read().hotkeys) {
       bool untouchedBuiltIn = h.modifiers == 0 && h.keyCode >= 179 && h.keyCode <= 188 &&
-                              h.action == 6 && h.application.empty();
+                              h.action == kNoAction && h.application.empty();
       if (!untouchedBuiltIn) {
         stored.push_back({h.keyCode, h.modifiers, h.action, textToUtf8(h.application.c_str())});
       }

@@ -82,24 +82,24 @@ inline DeviceSettings sampleDevice() {
   d.settings[34] = 0;  // no warning when security blocks a page
   d.viewSettings[22] = 0;  // address bar hidden
   d.viewSettings[21] = 0;  // toolbar hidden
-  StoredApplication calc;
+  StoredAppEntry calc;
   calc.title = T("Calculator");
   calc.executable = T("\\Windows\\calc.exe");
   calc.arguments = T("-s \"x\"");
   calc.iconFile = T("\\Windows\\calc.ico");
   calc.runAtStartup = 1;
   calc.startupDelay = 15;
-  StoredApplication notes;
+  StoredAppEntry notes;
   notes.title = T("Notes");
   notes.executable = T("\\notes.exe");
   d.applications = {calc, notes};
-  StoredHotkey ctrlA;
+  StoredHotkeyEntry ctrlA;
   ctrlA.keyCode = 65;
   ctrlA.modifiers = 2;
   ctrlA.action = 0;
   ctrlA.application = T("\\Windows\\calc.exe");
   ctrlA.arguments = T("-s");
-  StoredHotkey f2;
+  StoredHotkeyEntry f2;
   f2.keyCode = 180;
   f2.action = 3;  // F2 launches the configuration utility
   d.hotkeys = {ctrlA, f2};

@@ -34,7 +34,7 @@ DeviceSettings otherDevice() {
   d.viewSettings[1] = 0;
   d.viewSettings[22] = 1;
   d.password = T("old password");
-  StoredApplication a;
+  StoredAppEntry a;
   for (const char* title : {"W", "X", "Y", "Z"}) {
     a.title = T(title);
     a.executable = T("\\other.exe");
@@ -42,12 +42,12 @@ DeviceSettings otherDevice() {
     a.startupDelay = 99;
     d.applications.push_back(a);
   }
-  StoredHotkey altZ;
+  StoredHotkeyEntry altZ;
   altZ.keyCode = 90;
   altZ.modifiers = 1;
   altZ.action = 4;
   altZ.application = T("\\z.exe");
-  StoredHotkey f7;
+  StoredHotkeyEntry f7;
   f7.keyCode = 185;
   f7.action = 0;
   f7.application = T("\\f7.exe");
@@ -146,9 +146,9 @@ TEST(RoundTrip, ClearedEntriesAreDroppedAndTheConfigKeyKeepsItsAction) {
   ASSERT_EQ(after.applications.size(), 1u);
   EXPECT_EQ(after.applications[0].title, T("Notes"));
   ASSERT_EQ(after.hotkeys.size(), 10u);
-  for (const StoredHotkey& h : after.hotkeys) {
+  for (const StoredHotkeyEntry& h : after.hotkeys) {
     EXPECT_NE(h.keyCode, 65u);
-    EXPECT_EQ(h.action, h.keyCode == 180 ? 3 : 6) << h.keyCode;
+    EXPECT_EQ(h.action, h.keyCode == 180 ? kLaunchConfigAction : kNoAction) << h.keyCode;
   }
 }
 

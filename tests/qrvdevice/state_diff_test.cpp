@@ -13,16 +13,16 @@ DeviceState freshState() {
   return state;
 }
 
-StoredApplication app(const char* title, const char* executable) {
-  StoredApplication a;
+StoredAppEntry app(const char* title, const char* executable) {
+  StoredAppEntry a;
   a.title = textFromUtf8(title);
   a.executable = textFromUtf8(executable);
   return a;
 }
 
-StoredHotkey hotkey(std::uint32_t keyCode, std::uint32_t modifiers, std::int32_t action,
+StoredHotkeyEntry hotkey(std::uint32_t keyCode, std::uint32_t modifiers, std::int32_t action,
                     const char* application = "") {
-  StoredHotkey h;
+  StoredHotkeyEntry h;
   h.keyCode = keyCode;
   h.modifiers = modifiers;
   h.action = action;
@@ -31,8 +31,8 @@ StoredHotkey hotkey(std::uint32_t keyCode, std::uint32_t modifiers, std::int32_t
 }
 
 // The ten built-in hotkeys as a device stores them after its first commit.
-std::vector<StoredHotkey> builtInHotkeys() {
-  std::vector<StoredHotkey> list;
+std::vector<StoredHotkeyEntry> builtInHotkeys() {
+  std::vector<StoredHotkeyEntry> list;
   for (std::uint32_t code = 179; code <= 188; ++code) list.push_back(hotkey(code, 0, 6));
   return list;
 }

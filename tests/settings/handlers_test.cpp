@@ -3,6 +3,7 @@
 #include "plugin/settings/handlers.h"
 
 #include "hzkcore/device_settings.h"
+#include "hzkcore/document_ids.h"
 #include "platform/device.h"
 #include "plugin/entry/context.h"
 #include "plugin/entry/cvc_exception.h"
@@ -82,18 +83,26 @@ TEST_F(HandlersTest, EachSwitchMovesItsOwnNumberedSetting) {
     std::int32_t number;
     std::vector<std::string> applyCalls;  // with the value 7
   } cases[] = {
-      {60000, BrowserParamHandler, true, 22, {"SetViewSetting(22, 7, 1)", "SetSetting(22, 7, 1)"}},
-      {60001, BrowserParamHandler, true, 21, {"SetViewSetting(21, 7, 1)", "SetSetting(21, 7, 1)"}},
-      {60002, BrowserParamHandler, true, 26, {"SetViewSetting(26, 7, 1)", "SetSetting(26, 7, 1)"}},
-      {60003, BrowserParamHandler, true, 20, {"SetViewSetting(20, 7, 1)", "SetSetting(20, 7, 1)"}},
-      {60030, BrowserParamHandler, false, 33, {"SetSetting(33, 7, 1)"}},
-      {60031, BrowserParamHandler, false, 34, {"SetSetting(34, 7, 1)"}},
-      {60032, BrowserParamHandler, false, 32, {"SetSetting(32, 7, 1)"}},
-      {61009, GeneralParamHandler, false, 5, {"GetSetting(5, 1)", "SetSetting(5, 7, 1)"}},
-      {61002, GeneralParamHandler, true, 1, {"GetSetting(5, 1)", "SetViewSetting(1, 7, 1)"}},
-      {61003, GeneralParamHandler, false, 1, {"GetSetting(5, 1)", "SetSetting(1, 7, 1)"}},
-      {61004, GeneralParamHandler, false, 2, {"GetSetting(5, 1)", "SetSetting(2, 7, 1)"}},
-      {61005, GeneralParamHandler, false, 3, {"GetSetting(5, 1)", "SetSetting(3, 7, 1)"}},
+      {kAddressBarId, BrowserParamHandler, true, 22,
+       {"SetViewSetting(22, 7, 1)", "SetSetting(22, 7, 1)"}},
+      {kToolbarId, BrowserParamHandler, true, 21,
+       {"SetViewSetting(21, 7, 1)", "SetSetting(21, 7, 1)"}},
+      {kStatusBarId, BrowserParamHandler, true, 26,
+       {"SetViewSetting(26, 7, 1)", "SetSetting(26, 7, 1)"}},
+      {kMenuBarId, BrowserParamHandler, true, 20,
+       {"SetViewSetting(20, 7, 1)", "SetSetting(20, 7, 1)"}},
+      {kWarnLeavingSecureId, BrowserParamHandler, false, 33, {"SetSetting(33, 7, 1)"}},
+      {kWarnSecurityBlocksId, BrowserParamHandler, false, 34, {"SetSetting(34, 7, 1)"}},
+      {kCookiesId, BrowserParamHandler, false, 32, {"SetSetting(32, 7, 1)"}},
+      {kEnableQrvId, GeneralParamHandler, false, 5, {"GetSetting(5, 1)", "SetSetting(5, 7, 1)"}},
+      {kShowTaskbarId, GeneralParamHandler, true, 1,
+       {"GetSetting(5, 1)", "SetViewSetting(1, 7, 1)"}},
+      {kTaskbarEnabledId, GeneralParamHandler, false, 1,
+       {"GetSetting(5, 1)", "SetSetting(1, 7, 1)"}},
+      {kStartMenuEnabledId, GeneralParamHandler, false, 2,
+       {"GetSetting(5, 1)", "SetSetting(2, 7, 1)"}},
+      {kDesktopEnabledId, GeneralParamHandler, false, 3,
+       {"GetSetting(5, 1)", "SetSetting(3, 7, 1)"}},
   };
   DeviceSettings d = defaultDeviceSettings();
   for (const Case& c : cases) {
@@ -141,12 +150,12 @@ TEST_F(HandlersTest, NumbersAreSavedSignedOrUnsignedAsTheirFieldsAre) {
     std::int32_t id;
     const char* saved;
   } cases[] = {
-      {"runAtStartup", ApplicationPropertyHandler, 4, "4294967295"},
-      {"startupDelay", ApplicationPropertyHandler, 5, "4294967294"},
-      {"action", HotkeyPropertyHandler, 0, "-3"},
-      {"keyCode", HotkeyPropertyHandler, 3, "4294967292"},
-      {"modifiers", HotkeyPropertyHandler, 4, "4294967291"},
-      {"selectorEnabled", GeneralParamHandler, 61008, "-6"},
+      {"runAtStartup", ApplicationPropertyHandler, ApplicationProperty::runAtStartup, "4294967295"},
+      {"startupDelay", ApplicationPropertyHandler, ApplicationProperty::startupDelay, "4294967294"},
+      {"action", HotkeyPropertyHandler, HotkeyProperty::action, "-3"},
+      {"keyCode", HotkeyPropertyHandler, HotkeyProperty::keyCode, "4294967292"},
+      {"modifiers", HotkeyPropertyHandler, HotkeyProperty::modifiers, "4294967291"},
+      {"selectorEnabled", GeneralParamHandler, kSelectorEnabledId, "-6"},
   };
   for (const Case& c : cases) {
     std::string id = std::to_string(c.id);

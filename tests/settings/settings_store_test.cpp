@@ -21,16 +21,16 @@ namespace {
 Text T(const char* s) { return textFromUtf8(s); }
 std::string U(const WCHAR* s) { return textToUtf8(s); }
 
-StoredApplication app(const char* title) {
-  StoredApplication a;
+StoredAppEntry app(const char* title) {
+  StoredAppEntry a;
   a.title = T(title);
   a.executable = T(std::string("\\").append(title).append(".exe").c_str());
   return a;
 }
 
-StoredHotkey hotkey(std::uint32_t key, std::uint32_t mods, std::int32_t action,
+StoredHotkeyEntry hotkey(std::uint32_t key, std::uint32_t mods, std::int32_t action,
                     const char* application = "", std::int32_t data = 0) {
-  StoredHotkey h;
+  StoredHotkeyEntry h;
   h.keyCode = key;
   h.modifiers = mods;
   h.action = action;
@@ -126,7 +126,7 @@ TEST_F(SettingsStoreTest, LoadMergesLibraryHotkeysIntoTheBuiltInOnesAndSortsByNa
   EXPECT_EQ(f3->index, 2) << "and its slot number from before the sort";
   const HotkeyEntry* f4 = slotOf(182, 0);
   ASSERT_NE(f4, nullptr);
-  EXPECT_EQ(f4->action, 6);
+  EXPECT_EQ(f4->action, kNoAction);
   EXPECT_EQ(f4->data, 1);
   EXPECT_EQ(settingsStore().protectedHotkey.keyCode, 0u)
       << "a record without a key protects nothing";
@@ -151,20 +151,20 @@ TEST_F(SettingsStoreTest, CommitCompactsApplicationsAndDropsClearedHotkeys) {
   DeviceSettings out;
   ASSERT_TRUE(readDeviceSettings(out));
   std::vector<std::string> titles;
-  for (const StoredApplication& a : out.applications) titles.push_back(textToUtf8(a.title.c_str()));
+  for (const StoredAppEntry& a : out.applications) titles.push_back(textToUtf8(a.title.c_str()));
   EXPECT_EQ(titles, (std::vector<std::string>{"A", "B", "D", "E", "J"}));
   EXPECT_EQ(U(out.applications[2].executable.c_str()), "\\D.exe");
   for (int i = 0; i < 5; ++i) EXPECT_EQ(s.applications[i].index, i);
 
   std::vector<std::string> keys;
-  for (const StoredHotkey& h : out.hotkeys) keys.push_back(U(HotkeyKeyName(h.keyCode, h.modifiers)));
+  for (const StoredHotkeyEntry& h : out.hotkeys) keys.push_back(U(HotkeyKeyName(h.keyCode, h.modifiers)));
   EXPECT_EQ(keys, (std::vector<std::string>{"Ctrl + A", "Ctrl + B", "F1", "F10", "F2", "F3",
                                             "F4", "F6", "F7", "F8", "F9"}));
 }
 
 TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
   DeviceSettings d = defaultDeviceSettings();
-  d.hotkeys = {hotkey(122, 2, 3), hotkey(65, 0, 0)};  // Ctrl + F11 launches the utility
+  d.hotkeys = {hotkey(122, 2, kLaunchConfigAction), hotkey(65, 0, 0)};  // Ctrl + F11 launches the utility
   store(d);
 
   struct Case {
@@ -173,8 +173,9 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
     std::int32_t newAction;
     std::int32_t expectedCtrlF11, expectedA;
   } cases[] = {
-      {"action taken away comes back", 122, 2, 1, 3, 0},
-      {"action given to another key: nothing restored", 65, 0, 3, 3, 3},
+      {"action taken away comes back", 122, 2, 1, kLaunchConfigAction, 0},
+      {"action given to another key: nothing restored", 65, 0, kLaunchConfigAction,
+       kLaunchConfigAction, kLaunchConfigAction},
   };
   for (const Case& c : cases) {
     store(d);
@@ -184,7 +185,7 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
     CommitSettings();
     DeviceSettings out;
     ASSERT_TRUE(readDeviceSettings(out));
-    for (const StoredHotkey& h : out.hotkeys) {
+    for (const StoredHotkeyEntry& h : out.hotkeys) {
       if (h.keyCode == 122) {
         EXPECT_EQ(h.action, c.expectedCtrlF11) << c.what;
       } else if (h.keyCode == 65) {
@@ -193,7 +194,7 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
     }
   }
 
-  // Moving the action elsewhere made the store forget the combination: with no action 3 left
+  // Moving the action elsewhere made the store forget the combination: with no such action left
   // on the device, a later commit gives none back.
   DeviceSettings none = defaultDeviceSettings();
   none.hotkeys = {hotkey(122, 2, 1)};
@@ -202,7 +203,7 @@ TEST_F(SettingsStoreTest, TheLaunchConfigActionStaysWithItsKeyCombination) {
   CommitSettings();
   DeviceSettings out;
   ASSERT_TRUE(readDeviceSettings(out));
-  for (const StoredHotkey& h : out.hotkeys) EXPECT_NE(h.action, 3) << h.keyCode;
+  for (const StoredHotkeyEntry& h : out.hotkeys) EXPECT_NE(h.action, kLaunchConfigAction) << h.keyCode;
 }
 
 TEST_F(SettingsStoreTest, SelectorIsToldOnlyWhenItStaysOn) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "hzkcore/document_ids.h"
 #include "plugin/entry/cvc_exception.h"
 #include "plugin/node/attribute_text.h"
 #include "plugin/settings/handlers.h"
@@ -14,9 +15,6 @@
 #include "tools/qrvdevice/nearest.h"
 
 namespace {
-
-constexpr std::int32_t kEnableQrvId = 61009;
-constexpr std::int32_t kPasswordId = 61001;
 
 bool isBlank(WCHAR c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -157,7 +155,7 @@ void Checker::checkValue(ConfigNode& element, const SchemaNode& node) {
     if (!text) return;
     checkStoredText(element, node, *text, field.capacity);
     if (applicationSeen_ != nullptr && handler == ApplicationPropertyHandler) {
-      if (id == 0) {
+      if (id == ApplicationProperty::title) {
         applicationSeen_->title = *text;
         applicationSeen_->titleElement = indexOf(element);
       } else if (!text->empty()) {
@@ -185,13 +183,13 @@ void Checker::checkValue(ConfigNode& element, const SchemaNode& node) {
     applicationSeen_->otherText = true;
   }
   if (hotkeySeen_ != nullptr && handler == HotkeyPropertyHandler) {
-    if (id == 0) {
+    if (id == HotkeyProperty::action) {
       hotkeySeen_->action = *read;
       hotkeySeen_->actionElement = indexOf(element);
-    } else if (id == 3) {
+    } else if (id == HotkeyProperty::keyCode) {
       hotkeySeen_->keyCode = static_cast<std::uint32_t>(*read);
       hotkeySeen_->keyElement = indexOf(element);
-    } else if (id == 4) {
+    } else if (id == HotkeyProperty::modifiers) {
       hotkeySeen_->modifiers = static_cast<std::uint32_t>(*read);
       if (!hotkeySeen_->keyCode) hotkeySeen_->keyElement = indexOf(element);
     }

@@ -1,6 +1,7 @@
 // Names of switches, hotkey actions and error pages.
 #include "tools/qrvdevice/device_names.h"
 
+#include "hzkcore/document_ids.h"
 #include "plugin/schema/builtin_schema.h"
 #include "tools/qrvdevice/schema_view.h"
 
@@ -21,8 +22,6 @@ const std::vector<NamedSwitch> kSwitches = {
     {"Warn when security blocks page", false, 34},
     {"Enable Cookies", false, 32},
 };
-
-constexpr std::int32_t kFirstErrorPageId = 60004;
 
 }  // namespace
 

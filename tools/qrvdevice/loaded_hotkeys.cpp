@@ -5,7 +5,7 @@
 
 #include "plugin/settings/hotkey_names.h"
 
-int loadedHotkeyTable(const std::vector<StoredHotkey>& stored,
+int loadedHotkeyTable(const std::vector<StoredHotkeyEntry>& stored,
                       HotkeyEntry (&table)[kHotkeyCapacity], HotkeyEntry* launchConfig) {
   std::vector<HotkeyEntry> records(stored.size() + 1);
   for (std::size_t i = 0; i < stored.size(); ++i) {

@@ -9,5 +9,5 @@
 
 // Fills `table` and returns the number of occupied slots; `launchConfig` (when given) gets
 // the hotkey that launches the configuration utility, or a record with key code 0.
-int loadedHotkeyTable(const std::vector<StoredHotkey>& stored,
+int loadedHotkeyTable(const std::vector<StoredHotkeyEntry>& stored,
                       HotkeyEntry (&table)[kHotkeyCapacity], HotkeyEntry* launchConfig);

@@ -22,8 +22,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::int32_t kPasswordId = 61001;
-
 const SchemaVersion* versionNamed(const std::string* label) {
   if (label == nullptr) return &RootVersions[0];
   for (const SchemaVersion& version : RootVersions) {
@@ -91,8 +89,12 @@ Takes takesOf(const SchemaNode& node) {
     }
     return {"choice: " + items, "choice"};
   }
-  if (handler == HotkeyPropertyHandler && id == 3) return {"key code", "key code"};
-  if (handler == HotkeyPropertyHandler && id == 4) return {"modifiers", "modifiers"};
+  if (handler == HotkeyPropertyHandler && id == HotkeyProperty::keyCode) {
+    return {"key code", "key code"};
+  }
+  if (handler == HotkeyPropertyHandler && id == HotkeyProperty::modifiers) {
+    return {"modifiers", "modifiers"};
+  }
   if (type == "INTEGER") {
     std::string words = "number";
     if (node.range.min && node.range.max) {
@@ -112,7 +114,7 @@ Takes takesOf(const SchemaNode& node) {
     const std::string* mime = SchemaView::attribute(node, "MIMETYPE");
     std::string words = "text" + size;
     if (mime && *mime == "binHex") words += ", binHex in exports";
-    if (handler == ApplicationPropertyHandler && id == 0)
+    if (handler == ApplicationPropertyHandler && id == ApplicationProperty::title)
       words += "; empty removes the application";
     return {words, "text"};
   }

@@ -94,7 +94,7 @@ void comparePassword(const DeviceSettings& before, const DeviceSettings& after,
   }
 }
 
-std::string applicationText(const StoredApplication& a) {
+std::string applicationText(const StoredAppEntry& a) {
   std::string text = quote(a.title);
   if (!a.executable.empty()) text += " " + utf8(a.executable);
   if (!a.arguments.empty()) text += " " + utf8(a.arguments);
@@ -115,8 +115,8 @@ void compareApplications(const DeviceSettings& before, const DeviceSettings& aft
       add(out, '-', "application", subject, quote(before.applications[i].title));
       continue;
     }
-    const StoredApplication& a = before.applications[i];
-    const StoredApplication& b = after.applications[i];
+    const StoredAppEntry& a = before.applications[i];
+    const StoredAppEntry& b = after.applications[i];
     std::string detail;
     auto text = [&](const char* field, const Text& x, const Text& y) {
       if (x != y)

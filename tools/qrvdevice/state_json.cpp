@@ -34,6 +34,22 @@ OrderedJson numberMap(const std::map<std::int32_t, std::int32_t>& values) {
 
 std::string utf8(const Text& text) { return textToUtf8(text.c_str(), text.size()); }
 
+// A record's fields by the rows of hzkcore/records.h, in their order, each named as its member.
+#define QRV_WRITE_TEXT(member, ...) object[#member] = utf8(record.member);
+#define QRV_WRITE_NUMBER(member, ...) object[#member] = record.member;
+OrderedJson recordJson(const StoredAppEntry& record) {
+  OrderedJson object = OrderedJson::object();
+  QRV_APPLICATION_FIELDS(QRV_WRITE_TEXT, QRV_WRITE_NUMBER)
+  return object;
+}
+OrderedJson recordJson(const StoredHotkeyEntry& record) {
+  OrderedJson object = OrderedJson::object();
+  QRV_HOTKEY_FIELDS(QRV_WRITE_TEXT, QRV_WRITE_NUMBER)
+  return object;
+}
+#undef QRV_WRITE_TEXT
+#undef QRV_WRITE_NUMBER
+
 OrderedJson registryJson(const RegistryValue& value) {
   switch (value.kind) {
     case RegistryValue::Kind::Number: return value.number;
@@ -158,55 +174,44 @@ RegistryValue readRegistry(const Json& value, const std::string& field) {
   throw FieldError(field, "expected null, a number or a text, found " + describeType(value));
 }
 
-StoredApplication readApplication(const Json& value, const std::string& field) {
-  expectObject(value, field);
-  expectOnly(value, field,
-             {"title", "executable", "arguments", "iconFile", "runAtStartup", "startupDelay"});
-  StoredApplication application;
-  if (value.contains("title")) {
-    application.title = readText(value["title"], field + ".title", textCapacity(&AppEntry::title));
-  }
-  if (value.contains("executable")) {
-    application.executable = readText(value["executable"], field + ".executable",
-                                     textCapacity(&AppEntry::executable));
-  }
-  if (value.contains("arguments")) {
-    application.arguments =
-        readText(value["arguments"], field + ".arguments", textCapacity(&AppEntry::arguments));
-  }
-  if (value.contains("iconFile")) {
-    application.iconFile = readText(value["iconFile"], field + ".iconFile",
-                                    textCapacity(&AppEntry::iconFile));
-  }
-  if (value.contains("runAtStartup")) {
-    application.runAtStartup = readInt32(value["runAtStartup"], field + ".runAtStartup");
-  }
-  if (value.contains("startupDelay")) {
-    application.startupDelay = readInt32(value["startupDelay"], field + ".startupDelay");
-  }
-  return application;
+void readNumber(const Json& value, const std::string& field, std::int32_t& out) {
+  out = readInt32(value, field);
 }
 
-StoredHotkey readHotkey(const Json& value, const std::string& field) {
-  expectObject(value, field);
-  expectOnly(value, field, {"keyCode", "modifiers", "action", "data", "application", "arguments"});
-  StoredHotkey hotkey;
-  if (value.contains("keyCode")) hotkey.keyCode = readUInt32(value["keyCode"], field + ".keyCode");
-  if (value.contains("modifiers")) {
-    hotkey.modifiers = readUInt32(value["modifiers"], field + ".modifiers");
-  }
-  if (value.contains("action")) hotkey.action = readInt32(value["action"], field + ".action");
-  if (value.contains("data")) hotkey.data = readInt32(value["data"], field + ".data");
-  if (value.contains("application")) {
-    hotkey.application = readText(value["application"], field + ".application",
-                                  textCapacity(&HotkeyEntry::application));
-  }
-  if (value.contains("arguments")) {
-    hotkey.arguments =
-        readText(value["arguments"], field + ".arguments", textCapacity(&HotkeyEntry::arguments));
-  }
-  return hotkey;
+void readNumber(const Json& value, const std::string& field, std::uint32_t& out) {
+  out = readUInt32(value, field);
 }
+
+// A record's fields by the rows of hzkcore/records.h, each named as its member; fields left
+// out keep their initial values. `Entry` is the exported record, whose arrays give the texts'
+// capacities.
+#define QRV_JSON_NAME(member, ...) #member,
+#define QRV_READ_TEXT(member, ...)                                      \
+  if (value.contains(#member)) {                                        \
+    record.member = readText(value[#member], field + "." #member,       \
+                             textCapacity(&Entry::member));             \
+  }
+#define QRV_READ_NUMBER(member, ...) \
+  if (value.contains(#member)) readNumber(value[#member], field + "." #member, record.member);
+
+const std::initializer_list<const char*> kApplicationFieldNames = {
+    QRV_APPLICATION_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)};
+const std::initializer_list<const char*> kHotkeyFieldNames = {
+    QRV_HOTKEY_FIELDS(QRV_JSON_NAME, QRV_JSON_NAME)};
+
+void readFields(const Json& value, const std::string& field, StoredAppEntry& record) {
+  using Entry = AppEntry;
+  QRV_APPLICATION_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER)
+}
+
+void readFields(const Json& value, const std::string& field, StoredHotkeyEntry& record) {
+  using Entry = HotkeyEntry;
+  QRV_HOTKEY_FIELDS(QRV_READ_TEXT, QRV_READ_NUMBER)
+}
+
+#undef QRV_JSON_NAME
+#undef QRV_READ_TEXT
+#undef QRV_READ_NUMBER
 
 // Window names travel in a file of one line per window, class and title split by a tab.
 std::string readWindowText(const Json& value, const std::string& field) {
@@ -232,16 +237,23 @@ std::string indexed(const char* field, std::size_t index) {
   return std::string(field) + "[" + std::to_string(index) + "]";
 }
 
-// A list of at most `capacity` records, each read by `readOne`, in place of `out`.
+// A list of at most `capacity` records of the fields `names`, in place of `out`.
 template <typename Record>
 void readRecords(const Json& list, const char* field, std::size_t capacity,
-                 Record (*readOne)(const Json&, const std::string&), std::vector<Record>& out) {
+                 std::initializer_list<const char*> names, std::vector<Record>& out) {
   expectList(list, field);
   if (list.size() > capacity) {
     throw FieldError(field, "more than " + std::to_string(capacity) + " " + field);
   }
   out.clear();
-  for (std::size_t i = 0; i < list.size(); ++i) out.push_back(readOne(list[i], indexed(field, i)));
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string name = indexed(field, i);
+    expectObject(list[i], name);
+    expectOnly(list[i], name, names);
+    Record record;
+    readFields(list[i], name, record);
+    out.push_back(record);
+  }
 }
 
 void readState(const Json& root, LoadableState& out) {
@@ -257,11 +269,11 @@ void readState(const Json& root, LoadableState& out) {
     out.settings.password = readText(root["password"], "password", kPasswordCapacity);
   }
   if (root.contains("applications")) {
-    readRecords(root["applications"], "applications", kStoredApplicationCapacity, readApplication,
-                out.settings.applications);
+    readRecords(root["applications"], "applications", kApplicationCapacity,
+                kApplicationFieldNames, out.settings.applications);
   }
   if (root.contains("hotkeys")) {
-    readRecords(root["hotkeys"], "hotkeys", kStoredHotkeyCapacity, readHotkey,
+    readRecords(root["hotkeys"], "hotkeys", kHotkeyCapacity, kHotkeyFieldNames,
                 out.settings.hotkeys);
   }
   if (root.contains("errorPages")) {
@@ -306,25 +318,11 @@ std::string stateToJson(const DeviceState& state) {
   root["password"] = utf8(settings.password);
 
   OrderedJson applications = OrderedJson::array();
-  for (const StoredApplication& a : settings.applications) {
-    applications.push_back({{"title", utf8(a.title)},
-                            {"executable", utf8(a.executable)},
-                            {"arguments", utf8(a.arguments)},
-                            {"iconFile", utf8(a.iconFile)},
-                            {"runAtStartup", a.runAtStartup},
-                            {"startupDelay", a.startupDelay}});
-  }
+  for (const StoredAppEntry& a : settings.applications) applications.push_back(recordJson(a));
   root["applications"] = applications;
 
   OrderedJson hotkeys = OrderedJson::array();
-  for (const StoredHotkey& h : settings.hotkeys) {
-    hotkeys.push_back({{"keyCode", h.keyCode},
-                       {"modifiers", h.modifiers},
-                       {"action", h.action},
-                       {"data", h.data},
-                       {"application", utf8(h.application)},
-                       {"arguments", utf8(h.arguments)}});
-  }
+  for (const StoredHotkeyEntry& h : settings.hotkeys) hotkeys.push_back(recordJson(h));
   root["hotkeys"] = hotkeys;
 
   if (settings.errorPages) {

@@ -52,7 +52,7 @@ std::string stateSummary(const DeviceState& state) {
 
   out << "Applications: " << settings.applications.size() << "\n";
   for (std::size_t i = 0; i < settings.applications.size(); ++i) {
-    const StoredApplication& a = settings.applications[i];
+    const StoredAppEntry& a = settings.applications[i];
     out << "  " << (i + 1) << ". \"" << utf8(a.title) << "\"  " << utf8(a.executable);
     if (!a.arguments.empty()) out << " " << utf8(a.arguments);
     if (a.runAtStartup) out << "  (at startup, after " << a.startupDelay << " s)";
@@ -64,7 +64,7 @@ std::string stateSummary(const DeviceState& state) {
   // The built-in keys exist on every device; until a change is stored they have no action.
   if (settings.hotkeys.empty()) out << " (F1 to F10: No Action)";
   out << "\n";
-  for (const StoredHotkey& h : settings.hotkeys) {
+  for (const StoredHotkeyEntry& h : settings.hotkeys) {
     const std::string action = actionName(h.action);
     out << "  " << pad(textToUtf8(HotkeyKeyName(h.keyCode, h.modifiers)), 16)
         << (action.empty() ? "action " + std::to_string(h.action) : action);
