@@ -100,6 +100,8 @@ struct SplitCase {
   bool climbs;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.name; }
+
 class DevicePathSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(DevicePathSplit, NamesAndClimbing) {
