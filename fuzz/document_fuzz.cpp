@@ -95,14 +95,9 @@ void layDownDevice() {
 
   std::string problem;
   device::Lock lock;
-  const WCHAR* component = WSTR("SOFTWARE\\Corvane\\CVConfigManager\\Components\\61000");
   LoadableState state = defaultLoadableState();
   state.windows.push_back({"Application Selector", "Application Selector"});
-  FUZZ_CHECK(writeMachineText(component, WSTR("Name"), WSTR("Corvane Desktop Utility"), problem) &&
-                 writeMachineText(component, WSTR("Library"), WSTR("\\Windows\\QRVConfig.dll"), problem) &&
-                 writeMachineText(component, WSTR("Apply"), WSTR("QRV_ApplySettings"), problem) &&
-                 writeMachineText(component, WSTR("Save"), WSTR("QRV_SaveSettings"), problem) &&
-                 writeLoadableState(state, problem),
+  FUZZ_CHECK(registerPlugin(problem) && writeLoadableState(state, problem),
              "the fuzz device is set up: " + problem);
 }
 

@@ -169,6 +169,7 @@ LONG load(Store& s, bool again = false) {
   if (s.path != path) {
     s.dropCache();
     s.path = path;
+    s.problem.clear();  // what was wrong was another device's file
   }
   // Under the registry lock nobody else replaces the file.
   if (s.valid && s.lockFd >= 0 && s.lockedPath == path) return ERROR_SUCCESS;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 // A device path, and whether it names something and which host path below files/.
@@ -89,6 +91,36 @@ TEST(DevicePath, SymbolicLinksAreFollowedOnlyInsideFiles) {
   expectHostPaths(dev, cases);
 }
 
+// The one splitting of device paths: the platform refuses a path whose ".." climbs above the
+// root, the launcher's comparison keeps the names and stays at the root.
+struct SplitCase {
+  const char* name;
+  const WCHAR* path;
+  std::vector<Text> names;
+  bool climbs;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << c.name; }
+
+class DevicePathSplit : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(DevicePathSplit, NamesAndClimbing) {
+  const SplitCase& c = GetParam();
+  device::DevicePath split = device::splitDevicePath(c.path);
+  EXPECT_EQ(split.names, c.names);
+  EXPECT_EQ(split.climbsAboveRoot, c.climbs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DevicePathSplit,
+    ::testing::Values(
+        SplitCase{"empty", WSTR(""), {}, false},
+        SplitCase{"both_separators_repeated", WSTR("\\a//b\\"), {WSTR("a"), WSTR("b")}, false},
+        SplitCase{"dot_and_dot_dot", WSTR("\\a\\.\\b\\..\\c"), {WSTR("a"), WSTR("c")}, false},
+        SplitCase{"above_the_root_then_a_name", WSTR("\\..\\a"), {WSTR("a")}, true},
+        SplitCase{"back_to_the_root_and_above", WSTR("a/../.."), {}, true}),
+    [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
+
 TEST(DeviceRoot, SetRootDirSwitchesAndReachesTheEnvironment) {
   TempDevice dev;
   EXPECT_EQ(device::rootDir(), dev.root().string());
@@ -116,6 +148,16 @@ TEST(StateFiles, StateFolderIsMadeOnDemand) {
   std::filesystem::remove_all(dev.root() / "state");
   EXPECT_TRUE(device::appendStateLine("messages", "a"));
   EXPECT_EQ(device::readStateLines("messages").size(), 1u);
+}
+
+TEST(StateFiles, AFailedAppendSaysWhichFile) {
+  TempDevice dev;
+  std::filesystem::remove_all(dev.root() / "state");
+  std::ofstream(dev.root() / "state") << "a file where the state folder belongs\n";
+  device::Result appended = device::appendStateLine("messages", "a");
+  EXPECT_FALSE(appended);
+  EXPECT_EQ(appended.problem().rfind("cannot open " + device::statePath("messages") + ": ", 0), 0u)
+      << appended.problem();
 }
 
 TEST(DeviceLock, ReentrantWithinOneProcess) {

@@ -361,6 +361,20 @@ TEST(RegistryFile, CreatingAKeyDeeperThan512LevelsIsRefused) {
             ERROR_FILE_NOT_FOUND);
 }
 
+TEST(RegistryFile, StatusExplainsABadFileUntilItIsWholeAgain) {
+  TempDevice dev;
+  const auto path = registryFile(dev);
+  const std::string key = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\x]\n";
+  writeHostFile(path, key + "not a value\n");
+  EXPECT_EQ(query(HKEY_CURRENT_USER, WSTR("x"), WSTR("v")).status, ERROR_BADDB);
+  device::Result bad = device::registryStatus();
+  EXPECT_FALSE(bad);
+  EXPECT_NE(bad.problem().find(path.string() + ":4:"), std::string::npos) << bad.problem();
+  writeHostFile(path, key + "\"v\"=dword:7\n");
+  EXPECT_EQ(query(HKEY_CURRENT_USER, WSTR("x"), WSTR("v")).status, ERROR_SUCCESS);
+  EXPECT_TRUE(device::registryStatus()) << device::registryStatus().problem();
+}
+
 TEST(RegistryFile, ChangeByHandIsSeenByTheNextCall) {
   TempDevice dev;
   HKEY key = create(HKEY_CURRENT_USER, WSTR("Software\\Corvane"));

@@ -152,14 +152,6 @@ bool layDownImage(std::string& problem) {
   return true;
 }
 
-bool registerComponent(std::string& problem) {
-  const WCHAR* key = kComponentKey.c_str();
-  return writeMachineText(key, WSTR("Name"), qrvconfig::kComponentName, problem) &&
-         writeMachineText(key, WSTR("Library"), qrvconfig::kLibrary, problem) &&
-         writeMachineText(key, WSTR("Apply"), qrvconfig::kApplyEntry, problem) &&
-         writeMachineText(key, WSTR("Save"), qrvconfig::kSaveEntry, problem);
-}
-
 // A plain file name of the package folder: no folder part, nothing that climbs.
 bool isPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
@@ -182,7 +174,7 @@ std::string deviceRoot() { return rootForMessages(); }
 bool deviceExists() { return deviceIsThere(); }
 
 bool createDevice(const LoadableState& state, std::string& problem) {
-  return layDownImage(problem) && registerComponent(problem) && writeLoadableState(state, problem);
+  return layDownImage(problem) && registerPlugin(problem) && writeLoadableState(state, problem);
 }
 
 int commandInit(bool force) {

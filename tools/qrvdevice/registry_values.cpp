@@ -2,6 +2,7 @@
 #include "tools/qrvdevice/registry_values.h"
 
 #include "platform/device.h"
+#include "plugin/entry/component.h"
 
 #include <vector>
 
@@ -107,4 +108,12 @@ bool writeMachineText(const WCHAR* key, const WCHAR* name, const WCHAR* text,
                       std::string& problem) {
   RegistryPlace place = {HKEY_LOCAL_MACHINE, key, name};
   return writeRegistryValue(place, RegistryValue::ofText(textToUtf8(text)), problem);
+}
+
+bool registerPlugin(std::string& problem) {
+  const Text key = qrvconfig::registrationKey();
+  return writeMachineText(key.c_str(), WSTR("Name"), qrvconfig::kComponentName, problem) &&
+         writeMachineText(key.c_str(), WSTR("Library"), qrvconfig::kLibrary, problem) &&
+         writeMachineText(key.c_str(), WSTR("Apply"), qrvconfig::kApplyEntry, problem) &&
+         writeMachineText(key.c_str(), WSTR("Save"), qrvconfig::kSaveEntry, problem);
 }

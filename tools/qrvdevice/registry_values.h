@@ -52,3 +52,5 @@ bool writeRegistryValue(const RegistryPlace& place, const RegistryValue& value,
 // Stores a text value at key\name below HKEY_LOCAL_MACHINE.
 bool writeMachineText(const WCHAR* key, const WCHAR* name, const WCHAR* text,
                       std::string& problem);
+// Registers the configuration plug-in with the configuration manager, as installing it does.
+bool registerPlugin(std::string& problem);
