@@ -1,8 +1,8 @@
 // Discovery of package files through the APPS registry value.
 #include "launcher/package_files.h"
 #include "platform/registry.h"
-#include "support/temp_device.h"
 #include "support/row_names.h"
+#include "support/temp_device.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Tests of reading and writing XML documents: files on the device, encodings, what is refused,
 // and the parse error an administrator reads.
 #include "platform/xmldom.h"
-#include "support/xml_document.h"
-#include "support/temp_device.h"
 #include "support/row_names.h"
+#include "support/temp_device.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Tests of OLE Automation strings and variants: BSTR lengths, copies and conversions.
 #include "platform/oleauto.h"
-#include "support/xml_document.h"
 #include "support/row_names.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
