@@ -23,15 +23,7 @@ endif()
 # end by the differential test instead (tests/windows).
 set(QRV_WINDOWS_TEST_DIRS windows node schema settings hzkcore differential)
 
-# Cases that hold the emulated device's own behaviour, left out here (gtest negative filters):
-# - the DOM's get_xml text is compared character for character, but this DOM lays it out
-#   with line breaks and tabs; the trees are the same;
-# - two look-ups of one node are compared as pointers, but this DOM hands out a new wrapper
-#   for each look-up;
-# - Wine's DOM accepts the attribute name "1bad" that a conforming DOM refuses;
-# - tests that expect a registry without the keys of earlier tests, or the device's message
-#   journal (here the selector window test checks the message).
-set(QRV_TEST_FILTER_node_tests "-NodeTest.ChoiceWithoutMatchingItemGetsANamelessStub:NodeTest.CreateStubChild:NodeTest.RemoveChildByNameAndType:NodeTest.CreateStubChildWithARefusedAttributeKeepsWhatWasDone:Report.AppendsInOrderToTheFirstContainer")
-set(QRV_TEST_FILTER_schema_tests "-FilterSwitch.OnlyANonZeroDwordTurnsTheFiltersOff")
-set(QRV_TEST_FILTER_settings_test "-SettingsStoreTest.SelectorIsToldOnlyWhenItStaysOn")
-set(QRV_TEST_FILTER_hzkcore_test "-HzkcoreTest.NewDeviceHoldsTheDefaults:HzkcoreTest.UnreadableRegistryIsAnErrorNotAReset")
+# Cases that hold one device's own behaviour (how its DOM writes markup, whether its registry
+# is new with each test's device, whether window messages are journaled) ask the device for
+# what they need (tests/support/device_capabilities.h) and skip themselves where it does
+# otherwise.

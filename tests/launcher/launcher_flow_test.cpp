@@ -2,6 +2,7 @@
 // records its calls, so that discovery order, deletions and the calls made show exactly.
 #include "launcher/launcher.h"
 #include "platform/registry.h"
+#include "support/row_names.h"
 #include "support/temp_device.h"
 
 #include <gtest/gtest.h>
@@ -105,41 +106,46 @@ TEST(LauncherRun, NoArgumentFlowAppliesPackageFilesInOrder) {
   }
 }
 
-TEST(LauncherRun, OptionDispatch) {
-  const std::string longName(300, 'n');
-  struct Case {
-    const char* name;
-    std::string line;
-    Lines calls;
-    bool fileRemains;  // files/Temp/a b.cfg
-  };
-  const Case cases[] = {
-      {"import", "/i \"\\Temp\\a b.cfg\"", {"applyConfiguration \\Temp\\a b.cfg"}, false},
-      {"import, long word in mixed case", "/ImPoRt \"\\Temp\\a b.cfg\"",
-       {"applyConfiguration \\Temp\\a b.cfg"}, false},
-      {"import, path named differently", "/I \\temp\\\"A B\".CFG",
-       {"applyConfiguration \\temp\\A B.CFG"}, false},
-      {"import without path", "/i", {}, true},
-      {"import of a missing file", "/i \\Temp\\missing.cfg", {}, true},
-      {"import with an empty argument 2", "/i  \"\\Temp\\a b.cfg\"", {}, true},
-      {"unknown option", "/x \"\\Temp\\a b.cfg\"", {}, true},
-      {"option word with more", "/imports \"\\Temp\\a b.cfg\"", {}, true},
-      {"single blank", " ", {}, true},
-      {"export without path", "/E", {}, true},
-      {"export", "/EXPORT \\Temp\\out.xml", {"getInfo 512", "getConfiguration 512 clear"}, true},
-      {"import of an over-long path", "/i \\Temp\\" + longName, {}, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    LauncherDevice device;
-    device.writeFile("Temp/a b.cfg", "<x/>");
-    device.writeFile("Temp/" + longName.substr(0, 249), "<x/>");  // what the cut path names
-    EXPECT_EQ(device.run(c.line), 0);
-    EXPECT_EQ(device.calls(), c.calls);
-    EXPECT_EQ(device.exists("Temp/a b.cfg"), c.fileRemains);
-    EXPECT_TRUE(device.exists("Temp/" + longName.substr(0, 249)));
-  }
+const std::string kLongName(300, 'n');
+
+struct DispatchCase {
+  const char* name;
+  std::string line;
+  Lines calls;
+  bool fileRemains;  // files/Temp/a b.cfg
+};
+const DispatchCase kDispatchCases[] = {
+    {"import", "/i \"\\Temp\\a b.cfg\"", {"applyConfiguration \\Temp\\a b.cfg"}, false},
+    {"import, long word in mixed case", "/ImPoRt \"\\Temp\\a b.cfg\"",
+     {"applyConfiguration \\Temp\\a b.cfg"}, false},
+    {"import, path named differently", "/I \\temp\\\"A B\".CFG",
+     {"applyConfiguration \\temp\\A B.CFG"}, false},
+    {"import without path", "/i", {}, true},
+    {"import of a missing file", "/i \\Temp\\missing.cfg", {}, true},
+    {"import with an empty argument 2", "/i  \"\\Temp\\a b.cfg\"", {}, true},
+    {"unknown option", "/x \"\\Temp\\a b.cfg\"", {}, true},
+    {"option word with more", "/imports \"\\Temp\\a b.cfg\"", {}, true},
+    {"single blank", " ", {}, true},
+    {"export without path", "/E", {}, true},
+    {"export", "/EXPORT \\Temp\\out.xml", {"getInfo 512", "getConfiguration 512 clear"}, true},
+    {"import of an over-long path", "/i \\Temp\\" + kLongName, {}, true},
+};
+
+class LauncherRunRows : public ::testing::TestWithParam<DispatchCase> {};
+
+TEST_P(LauncherRunRows, OptionDispatch) {
+  const DispatchCase& c = GetParam();
+  LauncherDevice device;
+  device.writeFile("Temp/a b.cfg", "<x/>");
+  device.writeFile("Temp/" + kLongName.substr(0, 249), "<x/>");  // what the cut path names
+  EXPECT_EQ(device.run(c.line), 0);
+  EXPECT_EQ(device.calls(), c.calls);
+  EXPECT_EQ(device.exists("Temp/a b.cfg"), c.fileRemains);
+  EXPECT_TRUE(device.exists("Temp/" + kLongName.substr(0, 249)));
 }
+
+INSTANTIATE_TEST_SUITE_P(, LauncherRunRows, ::testing::ValuesIn(kDispatchCases),
+                         RowsNamedBy<&DispatchCase::name>());
 
 TEST(LauncherRun, ExportCopiesTheManagersFileAndDeletesIt) {
   LauncherDevice device;

@@ -2,6 +2,7 @@
 #include "plugin/node/config_node.h"
 
 #include "node_fixture.h"
+#include "support/device_capabilities.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +128,7 @@ TEST_F(NodeTest, CreateChildAppendsParam) {
       last->Release();
       last = next;
     }
-    EXPECT_EQ(xmlOf(last), c.xml) << c.name << " is the last child";
+    EXPECT_EQ(markupOf(last), c.xml) << c.name << " is the last child";
     if (last) last->Release();
   }
 }
@@ -144,6 +145,8 @@ TEST_F(NodeTest, CreateChildFailures) {
 }
 
 TEST_F(NodeTest, CreateStubChild) {
+  if (!domWritesMarkupAsItStands())
+    GTEST_SKIP() << "this DOM lays out the markup it writes, and the markup is compared as text";
   load("<PARAM NAME='E' TYPE='ENUM'/>");
   ConfigNode range;
   root_.createStubChild(&range, WSTR("MIN"), WSTR("0"), nullptr, 0);
@@ -163,6 +166,8 @@ TEST_F(NodeTest, CreateStubChild) {
 }
 
 TEST_F(NodeTest, CreateStubChildWithARefusedAttributeKeepsWhatWasDone) {
+  if (!domRefusesNonXmlNames())
+    GTEST_SKIP() << "this DOM takes the attribute name \"1bad\" that a conforming DOM refuses";
   load("<PARAM NAME='E' TYPE='ENUM'/>");
   // The DOM refuses a name that is not an XML name; the pairs after it are not set.
   const AttributePair pairs[] = {
@@ -175,6 +180,8 @@ TEST_F(NodeTest, CreateStubChildWithARefusedAttributeKeepsWhatWasDone) {
 }
 
 TEST_F(NodeTest, RemoveChildByNameAndType) {
+  if (!domWritesMarkupAsItStands())
+    GTEST_SKIP() << "this DOM lays out the markup it writes, and the markup is compared as text";
   struct Case {
     const char* name;
     const char* other;  // the node whose counterpart goes

@@ -2,6 +2,7 @@
 #include "plugin/node/config_node.h"
 
 #include "node_fixture.h"
+#include "support/device_capabilities.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,8 @@ TEST_F(NodeTest, ChoiceTakesTheNameOfTheFirstItemWithTheValue) {
 }
 
 TEST_F(NodeTest, ChoiceWithoutMatchingItemGetsANamelessStub) {
+  if (!domWritesMarkupAsItStands())
+    GTEST_SKIP() << "this DOM lays out the markup it writes, and the stub is found in it as text";
   struct Case {
     const char* node;
     const char* stub;

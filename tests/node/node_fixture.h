@@ -19,15 +19,13 @@ inline std::string utf8(const WCHAR* text) { return text ? textToUtf8(text) : st
 
 using Document = XmlDocument;
 
-// The markup of one node, as the DOM writes it.
-inline std::string xmlOf(IXMLDOMNode* node) {
-  BSTR xml = nullptr;
-  if (!node || FAILED(node->get_xml(&xml))) return "<no xml>";
-  std::string out = utf8(xml ? xml : WSTR(""));
-  SysFreeString(xml);
-  return out;
+// The markup of one node, as the DOM writes it, in UTF-8.
+inline std::string markupOf(IXMLDOMNode* node) {
+  BString xml;
+  if (!node || FAILED(node->get_xml(xml.out()))) return "<no xml>";
+  return utf8(xml.get() ? xml.get() : WSTR(""));
 }
-inline std::string xmlOf(const ConfigNode& node) { return xmlOf(node.element()); }
+inline std::string xmlOf(const ConfigNode& node) { return markupOf(node.element()); }
 
 // The message of the CVCException that `action` throws, or a marker when it throws none.
 template <class Action>

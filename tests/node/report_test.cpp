@@ -2,6 +2,7 @@
 #include "plugin/entry/report.h"
 
 #include "node_fixture.h"
+#include "support/device_capabilities.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@ class Report : public ::testing::Test {
 };
 
 TEST_F(Report, AppendsInOrderToTheFirstContainer) {
+  if (!domKeepsNodeIdentity())
+    GTEST_SKIP() << "this DOM hands out a new wrapper for each look-up, and the look-ups are "
+                    "compared as pointers";
   use("<REPORT><WARNINGS ID='first'/><ERRORS/><X><WARNINGS ID='second'/></X></REPORT>");
   reportWarning(WSTR("Unknown qrv parameter '%s'"), WSTR("a"));
   reportError(WSTR("Unknown error occurred."));
@@ -33,7 +37,7 @@ TEST_F(Report, AppendsInOrderToTheFirstContainer) {
   IXMLDOMNode* child = nullptr;
   ASSERT_EQ(first->get_firstChild(&child), S_OK);
   // The report element carries its text and nothing else.
-  EXPECT_EQ(xmlOf(child), "<WARNING>Unknown qrv parameter 'a'</WARNING>");
+  EXPECT_EQ(markupOf(child), "<WARNING>Unknown qrv parameter 'a'</WARNING>");
   child->Release();
   ComRef<IXMLDOMElement> second = findFirstElement(WSTR("WARNINGS"));
   EXPECT_EQ(second.get(), first.get());

@@ -1,8 +1,9 @@
 // Tests of reading and writing XML documents: files on the device, encodings, what is refused,
 // and the parse error an administrator reads.
 #include "platform/xmldom.h"
-#include "support/com_ptr.h"
+#include "support/row_names.h"
 #include "support/temp_device.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ LoadResult inspect(IXMLDOMDocument* document, VARIANT_BOOL ok) {
   ComRef<IXMLDOMParseError> error;
   EXPECT_EQ(document->get_parseError(error.out()), S_OK);
   error->get_errorCode(&result.code);
-  Bstr reason;
+  BString reason;
   error->get_reason(reason.out());
   result.reason = textToUtf8(reason.get(), SysStringLen(reason.get()));
   error->get_line(&result.line);
@@ -36,7 +37,7 @@ LoadResult inspect(IXMLDOMDocument* document, VARIANT_BOOL ok) {
 
 LoadResult loadText(const std::u16string& xml) {
   auto document = newDocument();
-  Bstr text(xml);
+  BString text = bstrOf(xml);
   VARIANT_BOOL ok = VARIANT_FALSE;
   document->loadXML(text.get(), &ok);
   return inspect(document.get(), ok);
@@ -76,44 +77,49 @@ std::string nested(int depth) {
   return xml;
 }
 
-TEST(DomLoad, MalformedInputSaysWhatAndWhere) {
-  struct Case {
-    const char* name;
-    std::u16string xml;
-    const char* reasonStart;
-    long line;
-  } cases[] = {
-      {"mismatched end tag", u"<A>\n  <B>\n  </C>\n</A>", "mismatched end tag at line 3", 3},
-      {"truncated", u"<A>\n<B NAME=\"x\">", "an element is not closed", 2},
-      {"empty", u"", "the document is empty", 1},
-      {"two roots", u"<A/>\n<B/>", "extra content after the document element", 2},
-      {"duplicate attribute", u"<A x=\"1\" x=\"2\"/>", "an attribute appears twice", 1},
-      {"undefined entity", u"<A>&nbsp;</A>", "an undefined entity reference", 1},
-      {"bare ampersand", u"<A>fish & chips</A>", "a name is missing", 1},
-      {"unquoted attribute", u"<A x=1/>", "a malformed attribute", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    LoadResult result = loadText(c.xml);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.code, 0);
-    EXPECT_EQ(result.reason.rfind(c.reasonStart, 0), 0u) << result.reason;
-    EXPECT_EQ(result.line, c.line) << result.reason;
-    EXPECT_EQ(result.xml, u"") << "a failed load leaves the document empty";
-  }
+struct MalformedCase {
+  const char* name;
+  std::u16string xml;
+  const char* reasonStart;
+  long line;
+};
+const MalformedCase kMalformedCases[] = {
+    {"mismatched end tag", u"<A>\n  <B>\n  </C>\n</A>", "mismatched end tag at line 3", 3},
+    {"truncated", u"<A>\n<B NAME=\"x\">", "an element is not closed", 2},
+    {"empty", u"", "the document is empty", 1},
+    {"two roots", u"<A/>\n<B/>", "extra content after the document element", 2},
+    {"duplicate attribute", u"<A x=\"1\" x=\"2\"/>", "an attribute appears twice", 1},
+    {"undefined entity", u"<A>&nbsp;</A>", "an undefined entity reference", 1},
+    {"bare ampersand", u"<A>fish & chips</A>", "a name is missing", 1},
+    {"unquoted attribute", u"<A x=1/>", "a malformed attribute", 1},
+};
+
+class DomLoadRows : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(DomLoadRows, MalformedInputSaysWhatAndWhere) {
+  const MalformedCase& c = GetParam();
+  LoadResult result = loadText(c.xml);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.code, 0);
+  EXPECT_EQ(result.reason.rfind(c.reasonStart, 0), 0u) << result.reason;
+  EXPECT_EQ(result.line, c.line) << result.reason;
+  EXPECT_EQ(result.xml, u"") << "a failed load leaves the document empty";
 }
+
+INSTANTIATE_TEST_SUITE_P(, DomLoadRows, ::testing::ValuesIn(kMalformedCases),
+                         RowsNamedBy<&MalformedCase::name>());
 
 TEST(DomLoad, AFailedLoadEmptiesTheDocumentAndASuccessClearsTheError) {
   auto document = documentFrom(u"<OLD/>");
   ASSERT_TRUE(document);
-  Bstr broken(u"<A>");
+  BString broken = bstrOf(u"<A>");
   VARIANT_BOOL ok = VARIANT_TRUE;
   EXPECT_EQ(document->loadXML(broken.get(), &ok), S_FALSE);
   EXPECT_EQ(ok, VARIANT_FALSE);
   ComRef<IXMLDOMElement> root;
   EXPECT_EQ(document->get_documentElement(root.out()), S_FALSE);
   EXPECT_EQ(root.get(), nullptr);
-  Bstr good(u"<NEW/>");
+  BString good = bstrOf(u"<NEW/>");
   ASSERT_EQ(document->loadXML(good.get(), &ok), S_OK);
   EXPECT_EQ(ok, VARIANT_TRUE);
   LoadResult after = inspect(document.get(), ok);
@@ -295,7 +301,7 @@ TEST(DomFile, SaveWritesUtf8WithDeclarationIndentedInSetOrder) {
   TempDevice device;
   device.writeFile("Temp/other", "");
   auto document = newDocument();
-  Bstr source(
+  BString source = bstrOf(
       u"<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\"><!-- c --><PARAM NAME=\"x\"><MIN>0</MIN>"
       u"<ITEM NAME=\"\" VALUE=\"1\"/></PARAM><T>a<b>mixed</b> text</T></PARAM>");
   VARIANT_BOOL ok = VARIANT_FALSE;
@@ -332,7 +338,7 @@ TEST(DomFile, TextOutsideTheBasicPlaneSurvivesSaveAndLoad) {
   auto root = createElement(document.get(), u"A");
   ASSERT_EQ(document->appendChild(root.get(), nullptr), S_OK);
   ASSERT_EQ(setAttributeOf(root.get(), u"V", wide), S_OK);
-  Bstr text(wide);
+  BString text = bstrOf(wide);
   ASSERT_EQ(root->put_text(text.get()), S_OK);
   StringVariant path(u"\\wide.xml");
   ASSERT_EQ(document->save(path.get()), S_OK);

@@ -1,7 +1,7 @@
 // Tests of the XML DOM's tree: attributes, searches, child lists, moving and removing nodes,
 // text, interface queries and reference counting.
 #include "platform/xmldom.h"
-#include "support/com_ptr.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(DomAttributes, AbsentAttributeAnswersFalseWithNull) {
   auto document = documentFrom(u"<PARAM NAME=\"x\"/>");
   ASSERT_TRUE(document);
   auto root = rootOf(document.get());
-  Bstr name(u"VALUE");
+  BString name = bstrOf(u"VALUE");
   VARIANT value;
   VariantInit(&value);
   value.vt = VT_I4;  // whatever the caller had is overwritten
@@ -44,7 +44,7 @@ TEST(DomAttributes, ExistingKeepsItsPlaceAndNewOnesGoLast) {
   ASSERT_EQ(setAttributeOf(root.get(), u"NAME", u"renamed"), S_OK);
   EXPECT_EQ(xmlOf(root.get()), u"<PARAM NAME=\"renamed\" TYPE=\"STRING\" id=\"1\" VALUE=\"v\"/>");
 
-  Bstr type(u"TYPE");
+  BString type = bstrOf(u"TYPE");
   EXPECT_EQ(root->removeAttribute(type.get()), S_OK);
   EXPECT_EQ(attributeOf(root.get(), u"TYPE"), u"<absent>");
   ASSERT_EQ(setAttributeOf(root.get(), u"TYPE", u"INTEGER"), S_OK);
@@ -58,7 +58,7 @@ TEST(DomAttributes, NumbersAreStoredAsText) {
   VariantInit(&number);
   number.vt = VT_I4;
   number.lVal = -7;
-  Bstr name(u"id");
+  BString name = bstrOf(u"id");
   ASSERT_EQ(root->setAttribute(name.get(), number), S_OK);
   EXPECT_EQ(attributeOf(root.get(), u"id"), u"-7");
 }
@@ -85,21 +85,21 @@ TEST(DomAttributes, RefusesWhatADocumentCannotCarry) {
   VARIANT null;
   VariantInit(&null);
   null.vt = VT_NULL;
-  Bstr name(u"B");
+  BString name = bstrOf(u"B");
   EXPECT_EQ(root->setAttribute(name.get(), null), DISP_E_TYPEMISMATCH);
 }
 
 TEST(DomSearch, ElementsByTagNameInDocumentOrder) {
   auto document = documentFrom(kReport);
   ASSERT_TRUE(document);
-  Bstr error(u"ERROR");
+  BString error = bstrOf(u"ERROR");
   ComRef<IXMLDOMNodeList> list;
   ASSERT_EQ(document->getElementsByTagName(error.get(), list.out()), S_OK);
   EXPECT_EQ(textsOf(list.get()), (std::vector<std::u16string>{u"first", u"nested", u"last"}));
 
   // From an element: its descendants only; "*" takes every element.
   auto root = rootOf(document.get());
-  Bstr all(u"*");
+  BString all = bstrOf(u"*");
   ASSERT_EQ(root->getElementsByTagName(all.get(), list.out()), S_OK);
   long length = 0;
   list->get_length(&length);
@@ -114,7 +114,7 @@ TEST(DomSearch, ElementsByTagNameInDocumentOrder) {
 TEST(DomSearch, ResultIsASnapshotThatOutlivesRemoval) {
   auto document = documentFrom(kReport);
   auto root = rootOf(document.get());
-  Bstr error(u"ERROR");
+  BString error = bstrOf(u"ERROR");
   ComRef<IXMLDOMNodeList> list;
   ASSERT_EQ(document->getElementsByTagName(error.get(), list.out()), S_OK);
   ComRef<IXMLDOMNode> errors;
@@ -206,13 +206,13 @@ TEST(DomLifetime, RemovedNodeStaysUsableAfterEverythingElseIsReleased) {
 TEST(DomSearch, ResultIsTheTreeAsItWasWhenTheListWasMade) {
   auto document = documentFrom(kReport);
   auto root = rootOf(document.get());
-  Bstr error(u"ERROR");
+  BString error = bstrOf(u"ERROR");
   ComRef<IXMLDOMNodeList> before;
   ASSERT_EQ(document->getElementsByTagName(error.get(), before.out()), S_OK);
   ComRef<IXMLDOMNode> first;
   ASSERT_EQ(before->nextNode(first.out()), S_OK);  // read in part before the change
   auto added = createElement(document.get(), u"ERROR");
-  Bstr text(u"added");
+  BString text = bstrOf(u"added");
   ASSERT_EQ(added->put_text(text.get()), S_OK);
   ASSERT_EQ(root->appendChild(added.get(), nullptr), S_OK);
   ComRef<IXMLDOMNodeList> after;
@@ -257,7 +257,7 @@ TEST(DomLifetime, ADescendantKeepsItsDetachedAncestorsAlive) {
   {
     auto document = documentFrom(u"<A><B><C/></B></A>");
     auto root = rootOf(document.get());
-    Bstr name(u"C");
+    BString name = bstrOf(u"C");
     ComRef<IXMLDOMNodeList> found;
     root->getElementsByTagName(name.get(), found.out());
     found->nextNode(c.out());
@@ -309,7 +309,7 @@ TEST(DomInterfaces, QueryAnswersOnlyForWhatTheNodeIs) {
 TEST(DomTree, AppendChildMovesANodeThatIsInATree) {
   auto document = documentFrom(u"<A><B><C/></B><D/></A>");
   auto root = rootOf(document.get());
-  Bstr name(u"C");
+  BString name = bstrOf(u"C");
   ComRef<IXMLDOMNodeList> found;
   document->getElementsByTagName(name.get(), found.out());
   ComRef<IXMLDOMNode> c;
@@ -373,7 +373,7 @@ TEST(DomTree, AppendChildKeepsTheNestingLimit) {
 TEST(DomText, PutTextAndTypedValueReplaceTheChildrenWithOneTextNode) {
   auto document = documentFrom(u"<A><B/>old<!--c--></A>");
   auto root = rootOf(document.get());
-  Bstr text(u"x < y & \"z\"");
+  BString text = bstrOf(u"x < y & \"z\"");
   ASSERT_EQ(root->put_text(text.get()), S_OK);
   EXPECT_EQ(xmlOf(root.get()), u"<A>x &lt; y &amp; \"z\"</A>");
   ComRef<IXMLDOMNode> only;
@@ -391,10 +391,10 @@ TEST(DomText, PutTextAndTypedValueReplaceTheChildrenWithOneTextNode) {
   number.lVal = 12;
   ASSERT_EQ(root->put_nodeTypedValue(number), S_OK);
   EXPECT_EQ(textOf(root.get()), u"12");
-  Bstr empty(u"");
+  BString empty = bstrOf(u"");
   ASSERT_EQ(root->put_text(empty.get()), S_OK);
   EXPECT_EQ(xmlOf(root.get()), u"<A/>");
-  Bstr bad(std::u16string(u"\u0002"));
+  BString bad = bstrOf(std::u16string(u"\u0002"));
   EXPECT_EQ(root->put_text(bad.get()), E_INVALIDARG);
 }
 
@@ -410,9 +410,9 @@ TEST(DomTree, NamesOfEachKindOfNode) {
   ASSERT_TRUE(document);
   std::vector<std::u16string> names;
   auto nameOf = [](IXMLDOMNode* node) {
-    Bstr name;
+    BString name;
     node->get_nodeName(name.out());
-    return name.str();
+    return u16Of(name);
   };
   names.push_back(nameOf(document.get()));
   ComRef<IXMLDOMNode> pi;
@@ -431,7 +431,7 @@ TEST(DomTree, CreateElementRefusesNamesThatAreNotXml) {
                                      std::u16string(u"-lead")}) {
     SCOPED_TRACE(std::string(name.begin(), name.end()));
     ComRef<IXMLDOMElement> element;
-    Bstr tag(name);
+    BString tag = bstrOf(name);
     EXPECT_EQ(document->createElement(tag.get(), element.out()), E_FAIL);
     EXPECT_EQ(element.get(), nullptr);
   }

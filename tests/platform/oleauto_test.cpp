@@ -1,6 +1,7 @@
 // Tests of OLE Automation strings and variants: BSTR lengths, copies and conversions.
 #include "platform/oleauto.h"
-#include "support/com_ptr.h"
+#include "support/row_names.h"
+#include "support/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -86,52 +87,56 @@ struct Conversion {
   LONG asNumber;            // expected VT_I4 / VT_BOOL result
 };
 
-TEST(Variant, ChangeTypeConvertsBetweenTextNumbersAndSwitches) {
-  const Conversion cases[] = {
-      {"number to text", VT_I4, -42, u"", VT_BSTR, S_OK, u"-42", 0},
-      {"switch to text", VT_BOOL, VARIANT_TRUE, u"", VT_BSTR, S_OK, u"-1", 0},
-      {"empty to text", VT_EMPTY, 0, u"", VT_BSTR, S_OK, u"", 0},
-      {"text to number", VT_BSTR, 0, u" 123 ", VT_I4, S_OK, u"", 123},
-      {"negative text to number", VT_BSTR, 0, u"-2147483648", VT_I4, S_OK, u"", INT32_MIN},
-      {"word to number", VT_BSTR, 0, u"12a", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
-      {"empty text to number", VT_BSTR, 0, u"", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
-      {"too large for a number", VT_BSTR, 0, u"2147483648", VT_I4, static_cast<HRESULT>(0x8002000A), u"", 0},
-      {"true text to switch", VT_BSTR, 0, u"True", VT_BOOL, S_OK, u"", VARIANT_TRUE},
-      {"zero text to switch", VT_BSTR, 0, u"0", VT_BOOL, S_OK, u"", VARIANT_FALSE},
-      {"number to switch", VT_I4, 7, u"", VT_BOOL, S_OK, u"", VARIANT_TRUE},
-      {"switch to number", VT_BOOL, VARIANT_TRUE, u"", VT_I4, S_OK, u"", -1},
-      {"null to text", VT_NULL, 0, u"", VT_BSTR, DISP_E_TYPEMISMATCH, u"", 0},
-      {"null to number", VT_NULL, 0, u"", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
-  };
-  for (const Conversion& c : cases) {
-    SCOPED_TRACE(c.name);
-    VARIANT source;
-    VariantInit(&source);
-    source.vt = c.fromType;
-    if (c.fromType == VT_BSTR)
-      source.bstrVal = SysAllocStringLen(reinterpret_cast<const WCHAR*>(c.text.data()), static_cast<UINT>(c.text.size()));
-    else if (c.fromType == VT_BOOL)
-      source.boolVal = static_cast<VARIANT_BOOL>(c.number);
+const Conversion kConversions[] = {
+    {"number to text", VT_I4, -42, u"", VT_BSTR, S_OK, u"-42", 0},
+    {"switch to text", VT_BOOL, VARIANT_TRUE, u"", VT_BSTR, S_OK, u"-1", 0},
+    {"empty to text", VT_EMPTY, 0, u"", VT_BSTR, S_OK, u"", 0},
+    {"text to number", VT_BSTR, 0, u" 123 ", VT_I4, S_OK, u"", 123},
+    {"negative text to number", VT_BSTR, 0, u"-2147483648", VT_I4, S_OK, u"", INT32_MIN},
+    {"word to number", VT_BSTR, 0, u"12a", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
+    {"empty text to number", VT_BSTR, 0, u"", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
+    {"too large for a number", VT_BSTR, 0, u"2147483648", VT_I4, static_cast<HRESULT>(0x8002000A), u"", 0},
+    {"true text to switch", VT_BSTR, 0, u"True", VT_BOOL, S_OK, u"", VARIANT_TRUE},
+    {"zero text to switch", VT_BSTR, 0, u"0", VT_BOOL, S_OK, u"", VARIANT_FALSE},
+    {"number to switch", VT_I4, 7, u"", VT_BOOL, S_OK, u"", VARIANT_TRUE},
+    {"switch to number", VT_BOOL, VARIANT_TRUE, u"", VT_I4, S_OK, u"", -1},
+    {"null to text", VT_NULL, 0, u"", VT_BSTR, DISP_E_TYPEMISMATCH, u"", 0},
+    {"null to number", VT_NULL, 0, u"", VT_I4, DISP_E_TYPEMISMATCH, u"", 0},
+};
+
+class VariantRows : public ::testing::TestWithParam<Conversion> {};
+
+TEST_P(VariantRows, ChangeTypeConvertsBetweenTextNumbersAndSwitches) {
+  const Conversion& c = GetParam();
+  VARIANT source;
+  VariantInit(&source);
+  source.vt = c.fromType;
+  if (c.fromType == VT_BSTR)
+    source.bstrVal = SysAllocStringLen(reinterpret_cast<const WCHAR*>(c.text.data()), static_cast<UINT>(c.text.size()));
+  else if (c.fromType == VT_BOOL)
+    source.boolVal = static_cast<VARIANT_BOOL>(c.number);
+  else
+    source.lVal = c.number;
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(VariantChangeType(&result, &source, 0, c.toType), c.expected);
+  if (c.expected == S_OK) {
+    ASSERT_EQ(result.vt, c.toType);
+    if (c.toType == VT_BSTR)
+      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(result.bstrVal), SysStringLen(result.bstrVal)), c.asText);
+    else if (c.toType == VT_BOOL)
+      EXPECT_EQ(result.boolVal, c.asNumber);
     else
-      source.lVal = c.number;
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(VariantChangeType(&result, &source, 0, c.toType), c.expected);
-    if (c.expected == S_OK) {
-      ASSERT_EQ(result.vt, c.toType);
-      if (c.toType == VT_BSTR)
-        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(result.bstrVal), SysStringLen(result.bstrVal)), c.asText);
-      else if (c.toType == VT_BOOL)
-        EXPECT_EQ(result.boolVal, c.asNumber);
-      else
-        EXPECT_EQ(result.lVal, c.asNumber);
-    } else {
-      EXPECT_EQ(result.vt, VT_EMPTY) << "a failed conversion leaves the destination alone";
-    }
-    VariantClear(&result);
-    VariantClear(&source);
+      EXPECT_EQ(result.lVal, c.asNumber);
+  } else {
+    EXPECT_EQ(result.vt, VT_EMPTY) << "a failed conversion leaves the destination alone";
   }
+  VariantClear(&result);
+  VariantClear(&source);
 }
+
+INSTANTIATE_TEST_SUITE_P(, VariantRows, ::testing::ValuesIn(kConversions),
+                         RowsNamedBy<&Conversion::name>());
 
 TEST(Variant, ChangeTypeInPlaceReplacesTheSource) {
   StringVariant owned(u"17");

@@ -1,4 +1,5 @@
 // With the filter switch on, a save includes every entry of the schema.
+#include "golden_tree.h"
 #include "plugin_test_support.h"
 #include "platform/registry.h"
 #include "support/temp_device.h"
@@ -21,8 +22,7 @@ TEST(FiltersOff, SaveIncludesTheHiddenEntries) {
             ERROR_SUCCESS);
   RegCloseKey(key);
 
-  EXPECT_TRUE(sameTree(inConfiguration(expectedSampleComponent("1.0.1", "PWD2", "", true)),
-                       saveDevice(WSTR(""))));
+  EXPECT_TRUE(matchesGolden("sample_save_filters_off.xml", saveDevice(WSTR(""))));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "scenario_device.h"
+#include "support/row_names.h"
 
 using nlohmann::json;
 
@@ -188,41 +189,51 @@ TEST(AdminTools, TheReadmeSessionsShowWhatTheToolsSay) {
   EXPECT_GE(commands, 6u);  // check, plan, push and run of the workflow, and the schema
 }
 
-TEST(AdminTools, HelpAndWrongUse) {
-  struct Case {
-    std::vector<std::string> args;
-    int code;
-    const char* out;  // expected in standard output
-    const char* err;  // expected in standard error
-  };
-  const Case cases[] = {
-      {{"--help"}, 0, "check FILE", ""},
-      {{"-h"}, 0, "encode-password TEXT", ""},
-      {{"help"}, 0, "plan FILE", ""},
-      {{"help", "run"}, 0, "usage: qrvdevice run [--strict]", ""},
-      {{"push", "--help"}, 0, "usage: qrvdevice push FILE [NAME]", ""},
-      {{"run", "--help"}, 0, "QRVall.cfg", ""},
-      {{"check", "-h"}, 0, "FILE:LINE:COLUMN", ""},
-      {{"plan", "x.xml", "--help"}, 0, "usage: qrvdevice plan", ""},
-      {{"help", "frobnicate"}, 2, "", "there is no command 'frobnicate'"},
-      {{"frobnicate"}, 2, "", "qrvdevice --help"},
-      {{"push", "--force", "x"}, 2, "", "unknown option '--force' for push"},
-      {{"run", "--frob"}, 2, "", "go after --"},
-      {{"check"}, 2, "", "help check"},
-      {{"check", "a.xml", "--state"}, 2, "", "--state needs a value"},
-      {{"check", "a.xml", "--state", "s.json", "--device"}, 2, "", "not both"},
-      {{"plan", "a.xml", "b.xml"}, 2, "", "plan takes one argument, not 2"},
-      {{"schema", "--version", "9.9"}, 2, "", "no schema version '9.9'"},
-      {{"check", "/nonexistent/a.xml"}, 2, "", "cannot read /nonexistent/a.xml"},
-  };
+struct HelpCase {
+  const char* name;
+  std::vector<std::string> args;
+  int code;
+  const char* out;  // expected in standard output
+  const char* err;  // expected in standard error
+};
+const HelpCase kHelpCases[] = {
+    {"double-dash help", {"--help"}, 0, "check FILE", ""},
+    {"dash h", {"-h"}, 0, "encode-password TEXT", ""},
+    {"help", {"help"}, 0, "plan FILE", ""},
+    {"help run", {"help", "run"}, 0, "usage: qrvdevice run [--strict]", ""},
+    {"push help", {"push", "--help"}, 0, "usage: qrvdevice push FILE [NAME]", ""},
+    {"run help", {"run", "--help"}, 0, "QRVall.cfg", ""},
+    {"check h", {"check", "-h"}, 0, "FILE:LINE:COLUMN", ""},
+    {"plan with a file and help", {"plan", "x.xml", "--help"}, 0, "usage: qrvdevice plan", ""},
+    {"help of an unknown command", {"help", "frobnicate"}, 2, "", "there is no command 'frobnicate'"},
+    {"unknown command", {"frobnicate"}, 2, "", "qrvdevice --help"},
+    {"unknown option of push", {"push", "--force", "x"}, 2, "", "unknown option '--force' for push"},
+    {"unknown option of run", {"run", "--frob"}, 2, "", "go after --"},
+    {"check without a file", {"check"}, 2, "", "help check"},
+    {"state without a value", {"check", "a.xml", "--state"}, 2, "", "--state needs a value"},
+    {"state and device", {"check", "a.xml", "--state", "s.json", "--device"}, 2, "", "not both"},
+    {"plan of two files", {"plan", "a.xml", "b.xml"}, 2, "", "plan takes one argument, not 2"},
+    {"unknown schema version", {"schema", "--version", "9.9"}, 2, "", "no schema version '9.9'"},
+    {"unreadable file", {"check", "/nonexistent/a.xml"}, 2, "", "cannot read /nonexistent/a.xml"},
+};
+
+class AdminToolsHelpRows : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(AdminToolsHelpRows, HelpAndWrongUse) {
+  const HelpCase& c = GetParam();
   ScenarioDevice device;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
-    CommandResult result = device.run(c.args);
-    EXPECT_EQ(result.code, c.code) << result.err;
-    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
-    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
-  }
+  SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+  CommandResult result = device.run(c.args);
+  EXPECT_EQ(result.code, c.code) << result.err;
+  EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+  EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(, AdminToolsHelpRows, ::testing::ValuesIn(kHelpCases),
+                         RowsNamedBy<&HelpCase::name>());
+
+TEST(AdminTools, EveryCommandHasItsHelp) {
+  ScenarioDevice device;
   // Every command has its help.
   for (const char* command : {"init", "load", "show", "push", "run", "report", "path", "check",
                               "plan", "schema", "encode-password", "help"}) {
@@ -234,57 +245,61 @@ TEST(AdminTools, HelpAndWrongUse) {
   }
 }
 
-TEST(AdminTools, RunSaysWhatTheLauncherDid) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> delivered;  // package files
-    std::vector<std::string> args;
-    std::vector<std::string> said;  // lines expected in the output
-  };
-  const std::string folder = "\\Program Files\\Agent\\Mirdak\\";
-  const Case cases[] = {
-      {"a misnamed package file",
-       {"QRVall.xml"},
-       {"run"},
-       {"left alone: " + folder +
-            "QRVall.xml is no name the launcher looks for (did you mean QRVall.cfg?)",
-        "no package file found: the current configuration was exported to "
-        "\\Temp\\CVConfiguration.xml instead"}},
-      {"a general and two family files",
-       {"QRVall.cfg", "PIKall.cfg", "TORVAall.cfg"},
-       {"run"},
-       {"applied " + folder + "QRVall.cfg and deleted it",
-        "applied " + folder + "PIKall.cfg and deleted it",
-        "waiting for a later run: " + folder + "TORVAall.cfg"}},
-      {"an import path that names nothing",
-       {},
-       {"run", "/i", "\\Temp\\absent.xml"},
-       {"/i \\Temp\\absent.xml: the file names nothing; nothing was applied"}},
-      {"an export",
-       {},
-       {"run", "--", "/e", "\\Temp\\out.xml"},
-       {"exported the current configuration to \\Temp\\out.xml (on the host: "}},
-      {"a raw line",
-       {},
-       {"run", "--line", "/export \"\\Temp\\my out.xml\""},
-       {"exported the current configuration to \\Temp\\my out.xml"}},
-      {"an option the launcher does not know",
-       {},
-       {"run", "/x"},
-       {"the launcher does nothing with '/x'"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScenarioDevice device;
-    device.init();
-    for (const std::string& name : c.delivered) {
-      device.writeFile("Program Files/Agent/Mirdak/" + name, taskbarDocument(0));
-    }
-    CommandResult result = device.ok(c.args);
-    for (const std::string& line : c.said)
-      EXPECT_NE(result.out.find(line), std::string::npos) << result.out;
+struct RunCase {
+  const char* name;
+  std::vector<std::string> delivered;  // package files
+  std::vector<std::string> args;
+  std::vector<std::string> said;  // lines expected in the output
+};
+const std::string kPackageFolder = "\\Program Files\\Agent\\Mirdak\\";
+const RunCase kRunCases[] = {
+    {"a misnamed package file",
+     {"QRVall.xml"},
+     {"run"},
+     {"left alone: " + kPackageFolder +
+          "QRVall.xml is no name the launcher looks for (did you mean QRVall.cfg?)",
+      "no package file found: the current configuration was exported to "
+      "\\Temp\\CVConfiguration.xml instead"}},
+    {"a general and two family files",
+     {"QRVall.cfg", "PIKall.cfg", "TORVAall.cfg"},
+     {"run"},
+     {"applied " + kPackageFolder + "QRVall.cfg and deleted it",
+      "applied " + kPackageFolder + "PIKall.cfg and deleted it",
+      "waiting for a later run: " + kPackageFolder + "TORVAall.cfg"}},
+    {"an import path that names nothing",
+     {},
+     {"run", "/i", "\\Temp\\absent.xml"},
+     {"/i \\Temp\\absent.xml: the file names nothing; nothing was applied"}},
+    {"an export",
+     {},
+     {"run", "--", "/e", "\\Temp\\out.xml"},
+     {"exported the current configuration to \\Temp\\out.xml (on the host: "}},
+    {"a raw line",
+     {},
+     {"run", "--line", "/export \"\\Temp\\my out.xml\""},
+     {"exported the current configuration to \\Temp\\my out.xml"}},
+    {"an option the launcher does not know",
+     {},
+     {"run", "/x"},
+     {"the launcher does nothing with '/x'"}},
+};
+
+class AdminToolsRunRows : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(AdminToolsRunRows, RunSaysWhatTheLauncherDid) {
+  const RunCase& c = GetParam();
+  ScenarioDevice device;
+  device.init();
+  for (const std::string& name : c.delivered) {
+    device.writeFile("Program Files/Agent/Mirdak/" + name, taskbarDocument(0));
   }
+  CommandResult result = device.ok(c.args);
+  for (const std::string& line : c.said)
+    EXPECT_NE(result.out.find(line), std::string::npos) << result.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(, AdminToolsRunRows, ::testing::ValuesIn(kRunCases),
+                         RowsNamedBy<&RunCase::name>());
 
 TEST(AdminTools, StrictRunsFailOnAReportedError) {
   ScenarioDevice device;

@@ -1,6 +1,7 @@
 // The whole chain on a device: launcher, manager, plug-in and settings library together, seen
 // only through what a person sees (the device's state, its files and the run's report).
 #include "scenario_device.h"
+#include "support/row_names.h"
 
 using nlohmann::json;
 
@@ -146,68 +147,72 @@ TEST_F(ChainTest, AnAdministratorMayWriteThePasswordPlainly) {
   EXPECT_EQ(device.state()["password"], "New-pass 1");
 }
 
-TEST_F(ChainTest, ADocumentWithAProblemReportsIt) {
-  struct Case {
-    const char* name;
-    std::string document;
-    std::size_t errors;
-    const char* text;  // in an error or warning
-  };
-  const Case cases[] = {
-      {"password that is not binHex",
-       configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\"><PARAM NAME=\"Password\" "
-                             "TYPE=\"STRING\" id=\"61001\" MIMETYPE=\"binHex\" "
-                             "STRINGTYPE=\"PWD2\" VALUE=\"zz\"/></PARAM>"),
-       0, "binHex string invalid for node 'Password'"},
-      {"switch written as a text",
-       configurationDocument("<PARAM NAME=\"Windows Desktop\" TYPE=\"NODE\"><PARAM "
-                             "NAME=\"Taskbar\" TYPE=\"FRAME\"><PARAM NAME=\"Taskbar Enabled\" "
-                             "TYPE=\"STRING\" id=\"61003\" VALUE=\"0\"/></PARAM></PARAM>"),
-       0, "'Taskbar Enabled' has invalid type"},
-      {"hotkey action that is not in the list",
-       configurationDocument("<PARAM NAME=\"Hotkeys\" TYPE=\"COMPONENT\" id=\"61007\" "
-                             "VERSION=\"1.0.0\"><PARAM NAME=\"F1\" TYPE=\"FRAME\" "
-                             "id=\"62000\" VERSION=\"1.0.0\"><PARAM NAME=\"Action\" "
-                             "TYPE=\"ENUM\" id=\"0\" VALUE=\"Fly Away\"><ENUM NAME=\"No "
-                             "Action\" VALUE=\"6\"/></PARAM></PARAM></PARAM>"),
-       0, "'Fly Away'"},
-      {"not XML", "<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\">", 1, ""},
-      {"no desktop component",
-       "<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\">"
-       "<PARAM NAME=\"Other\" TYPE=\"COMPONENT\" id=\"12345\"/></PARAM>",
-       1, ""},
-      {"a document of an unknown version",
-       configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\"><PARAM NAME=\"Enable QRV\" "
-                             "TYPE=\"CHECK\" id=\"61009\" VALUE=\"1\"/></PARAM>",
-                             "9.9.9"),
-       0, "which has version label '9.9.9'"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_EQ(device.load("{}").code, 0);
-    json before = device.state();
-    device.writeFile("Temp/doc.cfg", c.document);
-    CommandResult run = device.ok({"run", "/i", "\\Temp\\doc.cfg"});
-    json report = device.report();
-    std::vector<std::string> errors = reportTexts(report, "errors");
-    std::vector<std::string> warnings = reportTexts(report, "warnings");
-    EXPECT_EQ(errors.size(), c.errors) << run.out;
-    if (c.errors == 0) {
-      ASSERT_FALSE(warnings.empty()) << run.out;
-      EXPECT_NE(warnings[0].find(c.text), std::string::npos) << warnings[0];
-      EXPECT_NE(run.out.find("WARNING applyConfiguration \\Temp\\doc.cfg: " + warnings[0]),
-                std::string::npos)
-          << run.out;
-    } else {
-      // Nothing was applied.
-      EXPECT_EQ(visible(device.state()), visible(before));
-      EXPECT_NE(run.out.find("ERROR   applyConfiguration \\Temp\\doc.cfg: "), std::string::npos)
-          << run.out;
-    }
-    CommandResult report_ = device.ok({"report"});
-    EXPECT_EQ(report_.out.empty(), errors.empty() && warnings.empty());
+struct ProblemCase {
+  const char* name;
+  std::string document;
+  std::size_t errors;
+  const char* text;  // in an error or warning
+};
+const ProblemCase kProblemCases[] = {
+    {"password that is not binHex",
+     configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\"><PARAM NAME=\"Password\" "
+                           "TYPE=\"STRING\" id=\"61001\" MIMETYPE=\"binHex\" "
+                           "STRINGTYPE=\"PWD2\" VALUE=\"zz\"/></PARAM>"),
+     0, "binHex string invalid for node 'Password'"},
+    {"switch written as a text",
+     configurationDocument("<PARAM NAME=\"Windows Desktop\" TYPE=\"NODE\"><PARAM "
+                           "NAME=\"Taskbar\" TYPE=\"FRAME\"><PARAM NAME=\"Taskbar Enabled\" "
+                           "TYPE=\"STRING\" id=\"61003\" VALUE=\"0\"/></PARAM></PARAM>"),
+     0, "'Taskbar Enabled' has invalid type"},
+    {"hotkey action that is not in the list",
+     configurationDocument("<PARAM NAME=\"Hotkeys\" TYPE=\"COMPONENT\" id=\"61007\" "
+                           "VERSION=\"1.0.0\"><PARAM NAME=\"F1\" TYPE=\"FRAME\" "
+                           "id=\"62000\" VERSION=\"1.0.0\"><PARAM NAME=\"Action\" "
+                           "TYPE=\"ENUM\" id=\"0\" VALUE=\"Fly Away\"><ENUM NAME=\"No "
+                           "Action\" VALUE=\"6\"/></PARAM></PARAM></PARAM>"),
+     0, "'Fly Away'"},
+    {"not XML", "<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\">", 1, ""},
+    {"no desktop component",
+     "<PARAM NAME=\"Device Configuration\" TYPE=\"CONFIGURATION\">"
+     "<PARAM NAME=\"Other\" TYPE=\"COMPONENT\" id=\"12345\"/></PARAM>",
+     1, ""},
+    {"a document of an unknown version",
+     configurationDocument("<PARAM NAME=\"Admin\" TYPE=\"NODE\"><PARAM NAME=\"Enable QRV\" "
+                           "TYPE=\"CHECK\" id=\"61009\" VALUE=\"1\"/></PARAM>",
+                           "9.9.9"),
+     0, "which has version label '9.9.9'"},
+};
+
+class ChainProblemRows : public ChainTest, public ::testing::WithParamInterface<ProblemCase> {};
+
+TEST_P(ChainProblemRows, ADocumentWithAProblemReportsIt) {
+  const ProblemCase& c = GetParam();
+  ASSERT_EQ(device.load("{}").code, 0);
+  json before = device.state();
+  device.writeFile("Temp/doc.cfg", c.document);
+  CommandResult run = device.ok({"run", "/i", "\\Temp\\doc.cfg"});
+  json report = device.report();
+  std::vector<std::string> errors = reportTexts(report, "errors");
+  std::vector<std::string> warnings = reportTexts(report, "warnings");
+  EXPECT_EQ(errors.size(), c.errors) << run.out;
+  if (c.errors == 0) {
+    ASSERT_FALSE(warnings.empty()) << run.out;
+    EXPECT_NE(warnings[0].find(c.text), std::string::npos) << warnings[0];
+    EXPECT_NE(run.out.find("WARNING applyConfiguration \\Temp\\doc.cfg: " + warnings[0]),
+              std::string::npos)
+        << run.out;
+  } else {
+    // Nothing was applied.
+    EXPECT_EQ(visible(device.state()), visible(before));
+    EXPECT_NE(run.out.find("ERROR   applyConfiguration \\Temp\\doc.cfg: "), std::string::npos)
+        << run.out;
   }
+  CommandResult report_ = device.ok({"report"});
+  EXPECT_EQ(report_.out.empty(), errors.empty() && warnings.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(, ChainProblemRows, ::testing::ValuesIn(kProblemCases),
+                         RowsNamedBy<&ProblemCase::name>());
 
 TEST_F(ChainTest, TheApplicationSelectorWindowIsToldWhenItStaysEnabled) {
   const char* withWindow = R"({"settings": {"4": 1}, "windows": [

@@ -1,6 +1,7 @@
 // The launcher's command line, given as the raw line the device's shell hands over: how it is
 // split into words, which option words it knows, and what an import or export then does.
 #include "scenario_device.h"
+#include "support/row_names.h"
 
 using nlohmann::json;
 
@@ -15,44 +16,48 @@ class CommandLineTest : public ::testing::Test {
   ScenarioDevice device;
 };
 
-TEST_F(CommandLineTest, RawLinesAreSplitAsTheDeviceSplitsThem) {
-  struct Case {
-    const char* name;
-    std::string line;
-    std::vector<std::string> calls;  // the manager calls of the run, in order
-    bool applied;                    // the file was applied: its setting changed, it is gone
-  };
-  const std::string apply = "applyConfiguration \\Temp\\a b.cfg";
-  const Case cases[] = {
-      {"empty line: no-argument flow", "", {kGetInfo, kGetConfiguration}, false},
-      {"a single blank is one empty argument", " ", {}, false},
-      {"quoted path with a blank", "/i \"\\Temp\\a b.cfg\"", {apply}, true},
-      {"quotes open and close inside a word", "/i \\Te\"mp\\a b\".cfg", {apply}, true},
-      {"quotes around one letter and the blank", "/i \\Temp\\\"a \"b.cfg", {apply}, true},
-      {"upper-case option", "/I \"\\Temp\\a b.cfg\"", {apply}, true},
-      {"long option in mixed case", "/ImPoRt \"\\Temp\\a b.cfg\"", {apply}, true},
-      {"two blanks make an empty path", "/i  \"\\Temp\\a b.cfg\"", {}, false},
-      {"option without a path", "/i", {}, false},
-      {"option and a trailing blank", "/i ", {}, false},
-      {"option and an empty quoted path", "/i \"\"", {}, false},
-      {"unknown option", "/x \"\\Temp\\a b.cfg\"", {}, false},
-      {"option without its slash", "i \"\\Temp\\a b.cfg\"", {}, false},
-      {"unquoted blank splits the path", "/i \\Temp\\a b.cfg", {}, false},
-      {"more than four words", "/i \"\\Temp\\a b.cfg\" w3 w4 w5 w6 w7", {apply}, true},
-      {"a tab is part of a word", "/i\t\"\\Temp\\a b.cfg\"", {}, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_EQ(device.load("{}").code, 0);
-    device.writeFile("Temp/a b.cfg", taskbarDocument(0));
-    CommandResult result = device.run({"run", "--line", c.line});
-    ASSERT_EQ(result.code, 0) << result.err;
-    json state = device.state();
-    EXPECT_EQ(reportCalls(state["report"]), c.calls);
-    EXPECT_EQ(state["settings"]["1"], c.applied ? 0 : 1);
-    EXPECT_EQ(device.exists("Temp/a b.cfg"), !c.applied);
-  }
+struct LineCase {
+  const char* name;
+  std::string line;
+  std::vector<std::string> calls;  // the manager calls of the run, in order
+  bool applied;                    // the file was applied: its setting changed, it is gone
+};
+const std::string kApply = "applyConfiguration \\Temp\\a b.cfg";
+const LineCase kLineCases[] = {
+    {"empty line: no-argument flow", "", {kGetInfo, kGetConfiguration}, false},
+    {"a single blank is one empty argument", " ", {}, false},
+    {"quoted path with a blank", "/i \"\\Temp\\a b.cfg\"", {kApply}, true},
+    {"quotes open and close inside a word", "/i \\Te\"mp\\a b\".cfg", {kApply}, true},
+    {"quotes around one letter and the blank", "/i \\Temp\\\"a \"b.cfg", {kApply}, true},
+    {"upper-case option", "/I \"\\Temp\\a b.cfg\"", {kApply}, true},
+    {"long option in mixed case", "/ImPoRt \"\\Temp\\a b.cfg\"", {kApply}, true},
+    {"two blanks make an empty path", "/i  \"\\Temp\\a b.cfg\"", {}, false},
+    {"option without a path", "/i", {}, false},
+    {"option and a trailing blank", "/i ", {}, false},
+    {"option and an empty quoted path", "/i \"\"", {}, false},
+    {"unknown option", "/x \"\\Temp\\a b.cfg\"", {}, false},
+    {"option without its slash", "i \"\\Temp\\a b.cfg\"", {}, false},
+    {"unquoted blank splits the path", "/i \\Temp\\a b.cfg", {}, false},
+    {"more than four words", "/i \"\\Temp\\a b.cfg\" w3 w4 w5 w6 w7", {kApply}, true},
+    {"a tab is part of a word", "/i\t\"\\Temp\\a b.cfg\"", {}, false},
+};
+
+class CommandLineRows : public CommandLineTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(CommandLineRows, RawLinesAreSplitAsTheDeviceSplitsThem) {
+  const LineCase& c = GetParam();
+  ASSERT_EQ(device.load("{}").code, 0);
+  device.writeFile("Temp/a b.cfg", taskbarDocument(0));
+  CommandResult result = device.run({"run", "--line", c.line});
+  ASSERT_EQ(result.code, 0) << result.err;
+  json state = device.state();
+  EXPECT_EQ(reportCalls(state["report"]), c.calls);
+  EXPECT_EQ(state["settings"]["1"], c.applied ? 0 : 1);
+  EXPECT_EQ(device.exists("Temp/a b.cfg"), !c.applied);
 }
+
+INSTANTIATE_TEST_SUITE_P(, CommandLineRows, ::testing::ValuesIn(kLineCases),
+                         RowsNamedBy<&LineCase::name>());
 
 TEST_F(CommandLineTest, ArgumentsAreQuotedBackIntoTheLine) {
   // Arguments given one by one reach the launcher as the same words, blanks kept.

@@ -1,6 +1,7 @@
 // The launcher started without arguments: which package files it finds, in which order it
 // applies them, which it deletes, and what happens when the package root is unusable.
 #include "scenario_device.h"
+#include "support/row_names.h"
 
 using nlohmann::json;
 
@@ -29,63 +30,67 @@ class DiscoveryTest : public ::testing::Test {
   ScenarioDevice device;
 };
 
-TEST_F(DiscoveryTest, PackageFilesAreAppliedInTheirOrderAndDeleted) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> delivered;
-    std::vector<std::string> applied;  // in order
-    bool exported;                     // getInfo and getConfiguration follow
-  };
-  const Case cases[] = {
-      {"nothing delivered", {}, {}, true},
-      {"general files, no family file", {"QRVwm65.cfg", "QRVall.cfg"},
-       {"QRVall.cfg", "QRVwm65.cfg"}, true},
-      {"all general files and a family file",
-       {"QN7CEall.cfg", "QRVwm.cfg", "QRVwm65.cfg", "QRVall.cfg"},
-       {"QRVall.cfg", "QRVwm.cfg", "QRVwm65.cfg", "QN7CEall.cfg"}, false},
-      {"only the first family file of a run", {"TORVAall.cfg", "GARVENall.cfg"},
-       {"GARVENall.cfg"}, false},
-      {"the last family file alone", {"TORVA10all.cfg"}, {"TORVA10all.cfg"}, false},
-      {"names match without regard to case", {"qrvALL.CFG"}, {"QRVall.cfg"}, true},
-      {"other files are left alone", {"QRVall.xml", "QRVall.cfg.bak"}, {}, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    device.ok({"init", "--force"});
-    for (const std::string& name : c.delivered) deliver(name);
-    device.ok({"run"});
+struct DeliveryCase {
+  const char* name;
+  std::vector<std::string> delivered;
+  std::vector<std::string> applied;  // in order
+  bool exported;                     // getInfo and getConfiguration follow
+};
+const DeliveryCase kDeliveryCases[] = {
+    {"nothing delivered", {}, {}, true},
+    {"general files, no family file", {"QRVwm65.cfg", "QRVall.cfg"},
+     {"QRVall.cfg", "QRVwm65.cfg"}, true},
+    {"all general files and a family file",
+     {"QN7CEall.cfg", "QRVwm.cfg", "QRVwm65.cfg", "QRVall.cfg"},
+     {"QRVall.cfg", "QRVwm.cfg", "QRVwm65.cfg", "QN7CEall.cfg"}, false},
+    {"only the first family file of a run", {"TORVAall.cfg", "GARVENall.cfg"},
+     {"GARVENall.cfg"}, false},
+    {"the last family file alone", {"TORVA10all.cfg"}, {"TORVA10all.cfg"}, false},
+    {"names match without regard to case", {"qrvALL.CFG"}, {"QRVall.cfg"}, true},
+    {"other files are left alone", {"QRVall.xml", "QRVall.cfg.bak"}, {}, true},
+};
 
-    std::vector<std::string> expected;
-    for (const std::string& name : c.applied) expected.push_back(kPackagePath + name);
-    if (c.exported) {
-      expected.push_back(kGetInfo);
-      expected.push_back(kGetConfiguration);
+class DiscoveryRows : public DiscoveryTest, public ::testing::WithParamInterface<DeliveryCase> {};
+
+TEST_P(DiscoveryRows, PackageFilesAreAppliedInTheirOrderAndDeleted) {
+  const DeliveryCase& c = GetParam();
+  device.ok({"init", "--force"});
+  for (const std::string& name : c.delivered) deliver(name);
+  device.ok({"run"});
+
+  std::vector<std::string> expected;
+  for (const std::string& name : c.applied) expected.push_back(kPackagePath + name);
+  if (c.exported) {
+    expected.push_back(kGetInfo);
+    expected.push_back(kGetConfiguration);
+  }
+  std::vector<std::string> calls = reportCalls(device.report());
+  // File names in the report are as the launcher formed them; compare without case.
+  ASSERT_EQ(calls.size(), expected.size());
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    std::string a = calls[i], b = expected[i];
+    for (char& ch : a) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (char& ch : b) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(a, b);
+  }
+  for (const std::string& name : c.delivered) {
+    bool applied = false;
+    for (const std::string& done : c.applied) {
+      applied = applied || (name.size() == done.size() &&
+                            std::equal(name.begin(), name.end(), done.begin(), [](char x, char y) {
+                              return std::tolower(static_cast<unsigned char>(x)) ==
+                                     std::tolower(static_cast<unsigned char>(y));
+                            }));
     }
-    std::vector<std::string> calls = reportCalls(device.report());
-    // File names in the report are as the launcher formed them; compare without case.
-    ASSERT_EQ(calls.size(), expected.size());
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-      std::string a = calls[i], b = expected[i];
-      for (char& ch : a) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-      for (char& ch : b) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-      EXPECT_EQ(a, b);
-    }
-    for (const std::string& name : c.delivered) {
-      bool applied = false;
-      for (const std::string& done : c.applied) {
-        applied = applied || (name.size() == done.size() &&
-                              std::equal(name.begin(), name.end(), done.begin(), [](char x, char y) {
-                                return std::tolower(static_cast<unsigned char>(x)) ==
-                                       std::tolower(static_cast<unsigned char>(y));
-                              }));
-      }
-      EXPECT_EQ(present(name), !applied) << name;
-    }
-    if (!c.applied.empty()) {
-      EXPECT_EQ(device.state()["settings"]["1"], 0);
-    }
+    EXPECT_EQ(present(name), !applied) << name;
+  }
+  if (!c.applied.empty()) {
+    EXPECT_EQ(device.state()["settings"]["1"], 0);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(, DiscoveryRows, ::testing::ValuesIn(kDeliveryCases),
+                         RowsNamedBy<&DeliveryCase::name>());
 
 TEST_F(DiscoveryTest, FamilyFilesArePickedInTheirFixedOrder) {
   // With every family file present, each run takes the first one left, one per run.

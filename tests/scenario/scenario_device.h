@@ -1,8 +1,10 @@
 // A temporary emulated device driven through the qrvdevice program, as a person would: each
 // command runs as a process and its exit code and output are kept for the test to look at.
+// The device is a TempDevice that the programs are told of (QRV_DEVICE_ROOT).
 #pragma once
 
 #include "support/host_shell.h"
+#include "support/temp_device.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -10,11 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,29 +25,13 @@ struct CommandResult {
   std::string err;
 };
 
-class ScenarioDevice {
+class ScenarioDevice : public TempDevice {
  public:
-  ScenarioDevice() {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    std::ostringstream name;
-    name << "qrv-scenario-" << std::chrono::steady_clock::now().time_since_epoch().count() << "-"
-         << random() << "-" << counter++;
-    root_ = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(root_);
-  }
-  ~ScenarioDevice() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  ScenarioDevice(const ScenarioDevice&) = delete;
-  ScenarioDevice& operator=(const ScenarioDevice&) = delete;
-
-  const std::filesystem::path& root() const { return root_; }
+  ScenarioDevice() : TempDevice(Use::ThroughPrograms) {}
 
   // The shell command that runs qrvdevice with these arguments on this device.
   std::string commandText(const std::vector<std::string>& args) const {
-    std::string command = "QRV_DEVICE_ROOT=" + shellQuoted(root_.string()) + " " +
+    std::string command = "QRV_DEVICE_ROOT=" + shellQuoted(root().string()) + " " +
                           shellQuoted(QRVDEVICE_PROGRAM);
     for (const std::string& arg : args) command += " " + shellQuoted(arg);
     return command;
@@ -59,7 +43,7 @@ class ScenarioDevice {
   // its output are as a person typing them there sees them.
   CommandResult runIn(const std::string& dir, const std::vector<std::string>& args) const {
     static std::atomic<unsigned> counter{0};
-    std::string stem = (root_ / ("cmd-" + std::to_string(counter++))).string();
+    std::string stem = (root() / ("cmd-" + std::to_string(counter++))).string();
     std::string command = "(" + (dir.empty() ? std::string() : "cd " + shellQuoted(dir) + " && ") +
                           commandText(args) + " >" + shellQuoted(stem + ".out") + " 2>" +
                           shellQuoted(stem + ".err") + "); echo $? >" +
@@ -91,18 +75,10 @@ class ScenarioDevice {
 
   // Loads a state given as JSON text; the state file lives beside the device.
   CommandResult load(const std::string& json) const {
-    std::filesystem::path file = root_ / "state-input.json";
+    std::filesystem::path file = root() / "state-input.json";
     writeHostFile(file, json);
     return run({"load", file.string()});
   }
-
-  // Files of the device, by their path below its file system with forward slashes.
-  std::filesystem::path file(const std::string& relative) const { return root_ / "files" / relative; }
-  void writeFile(const std::string& relative, const std::string& content) const {
-    writeHostFile(file(relative), content);
-  }
-  std::string readFile(const std::string& relative) const { return readHostFile(file(relative)); }
-  bool exists(const std::string& relative) const { return std::filesystem::exists(file(relative)); }
 
   // The report log's entries of the last run.
   nlohmann::json report() const { return state()["report"]; }
@@ -113,8 +89,6 @@ class ScenarioDevice {
     for (const std::string& arg : args) text += (text.empty() ? "" : " ") + arg;
     return text;
   }
-
-  std::filesystem::path root_;
 };
 
 // The calls of a report log as "call file" lines, for comparing a run's flow at a glance.

@@ -1,5 +1,6 @@
 // Schema entry texts taken apart: depth, type word, name, item text and attribute list.
 #include "schema_test_support.h"
+#include "support/row_names.h"
 
 #include <cstring>
 
@@ -14,49 +15,53 @@ std::vector<std::string> attributeList(const ParsedEntry& parsed) {
   return list;
 }
 
-TEST(EntryParse, SplitsDepthWordRestAndAttributes) {
-  struct Case {
-    const char* label;
-    SchemaEntry entry;
-    int depth;
-    const char* word;
-    const char* rest;
-    const char* body;
-    std::vector<std::string> attributes;
-  };
-  const Case cases[] = {
-      {"top level", makeEntry(WSTR("NODE Admin")), 0, "NODE", "Admin", "NODE Admin", {}},
-      {"bar", makeEntry(WSTR("| CHECK Enable QRV")), 1, "CHECK", "Enable QRV", "CHECK Enable QRV", {}},
-      {"plus and blanks", makeEntry(WSTR("  + CHECK Enable Toolbar")), 2, "CHECK", "Enable Toolbar",
-       "CHECK Enable Toolbar", {}},
-      {"mixed outline characters", makeEntry(WSTR("|+| +|NODE x")), 3, "NODE", "x", "NODE x", {}},
-      {"name keeps punctuation",
-       makeEntry(WSTR("  | STRING (410) Page Doesn't Exist"), 60008, nullptr, nullptr,
-                 {WSTR("MIMETYPE=binHex")}),
-       2, "STRING", "(410) Page Doesn't Exist", "STRING (410) Page Doesn't Exist",
-       {"MIMETYPE=binHex"}},
-      {"item stub", makeEntry(WSTR("| No Action"), -1, nullptr, nullptr, {WSTR("VALUE=6")}), 1, "No",
-       "Action", "No Action", {"VALUE=6"}},
-      {"range stub", makeEntry(WSTR("| MAX 120"), 0), 1, "MAX", "120", "MAX 120", {}},
-      {"two attributes, second equals sign kept",
-       makeEntry(WSTR("| STRING Password"), 61001, nullptr, nullptr,
-                 {WSTR("MIMETYPE=binHex"), WSTR("STRINGTYPE=a=b")}),
-       1, "STRING", "Password", "STRING Password", {"MIMETYPE=binHex", "STRINGTYPE=a=b"}},
-      {"no blank: no name", makeEntry(WSTR("NODE")), 0, "NODE", "", "NODE", {}},
-      {"only indentation", makeEntry(WSTR("  ")), 1, "", "", "", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    ParsedEntry parsed;
-    ParseEntry(c.entry, &parsed);
-    EXPECT_EQ(c.depth, parsed.depth);
-    EXPECT_EQ(c.word, utf8(parsed.word));
-    EXPECT_EQ(c.rest, utf8(parsed.rest));
-    EXPECT_EQ(c.body, utf8(parsed.body));
-    EXPECT_EQ(c.attributes, attributeList(parsed));
-    EXPECT_EQ(c.depth, EntryDepth(c.entry));
-  }
+struct SplitCase {
+  const char* label;
+  SchemaEntry entry;
+  int depth;
+  const char* word;
+  const char* rest;
+  const char* body;
+  std::vector<std::string> attributes;
+};
+const SplitCase kSplitCases[] = {
+    {"top level", makeEntry(WSTR("NODE Admin")), 0, "NODE", "Admin", "NODE Admin", {}},
+    {"bar", makeEntry(WSTR("| CHECK Enable QRV")), 1, "CHECK", "Enable QRV", "CHECK Enable QRV", {}},
+    {"plus and blanks", makeEntry(WSTR("  + CHECK Enable Toolbar")), 2, "CHECK", "Enable Toolbar",
+     "CHECK Enable Toolbar", {}},
+    {"mixed outline characters", makeEntry(WSTR("|+| +|NODE x")), 3, "NODE", "x", "NODE x", {}},
+    {"name keeps punctuation",
+     makeEntry(WSTR("  | STRING (410) Page Doesn't Exist"), 60008, nullptr, nullptr,
+               {WSTR("MIMETYPE=binHex")}),
+     2, "STRING", "(410) Page Doesn't Exist", "STRING (410) Page Doesn't Exist",
+     {"MIMETYPE=binHex"}},
+    {"item stub", makeEntry(WSTR("| No Action"), -1, nullptr, nullptr, {WSTR("VALUE=6")}), 1, "No",
+     "Action", "No Action", {"VALUE=6"}},
+    {"range stub", makeEntry(WSTR("| MAX 120"), 0), 1, "MAX", "120", "MAX 120", {}},
+    {"two attributes, second equals sign kept",
+     makeEntry(WSTR("| STRING Password"), 61001, nullptr, nullptr,
+               {WSTR("MIMETYPE=binHex"), WSTR("STRINGTYPE=a=b")}),
+     1, "STRING", "Password", "STRING Password", {"MIMETYPE=binHex", "STRINGTYPE=a=b"}},
+    {"no blank: no name", makeEntry(WSTR("NODE")), 0, "NODE", "", "NODE", {}},
+    {"only indentation", makeEntry(WSTR("  ")), 1, "", "", "", {}},
+};
+
+class EntryParseRows : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(EntryParseRows, SplitsDepthWordRestAndAttributes) {
+  const SplitCase& c = GetParam();
+  ParsedEntry parsed;
+  ParseEntry(c.entry, &parsed);
+  EXPECT_EQ(c.depth, parsed.depth);
+  EXPECT_EQ(c.word, utf8(parsed.word));
+  EXPECT_EQ(c.rest, utf8(parsed.rest));
+  EXPECT_EQ(c.body, utf8(parsed.body));
+  EXPECT_EQ(c.attributes, attributeList(parsed));
+  EXPECT_EQ(c.depth, EntryDepth(c.entry));
 }
+
+INSTANTIATE_TEST_SUITE_P(, EntryParseRows, ::testing::ValuesIn(kSplitCases),
+                         RowsNamedBy<&SplitCase::label>());
 
 TEST(EntryParse, OddIndentationQuotesTheWholeTypeString) {
   const struct {

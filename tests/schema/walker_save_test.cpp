@@ -3,6 +3,7 @@
 #include "plugin/schema/walker.h"
 
 #include "schema_test_support.h"
+#include "support/row_names.h"
 
 using namespace schema_test;
 
@@ -127,100 +128,102 @@ TEST_F(SaveWalk, NestedRunReturnsTheEntriesItConsumed) {
             outlineOfChildren(component));
 }
 
-TEST_F(SaveWalk, FailuresBecomeWarningsAndTheWalkGoesOn) {
-  struct Case {
-    const char* label;
-    std::vector<SchemaEntry> entries;
-    const char* outline;
-    std::vector<std::string> warnings;
-    std::vector<std::string> errors;
-    std::vector<std::string> calls;
-  };
-  const Case cases[] = {
-      {"item stub with a handler stays; its ENUM is named",
-       {makeEntry(WSTR("ENUM Action"), 0), makeEntry(WSTR("| No Action"), -1, Record, nullptr, {WSTR("VALUE=6")}),
-        makeEntry(WSTR("| Other"), -1, nullptr, nullptr, {WSTR("VALUE=7")}),
-        makeEntry(WSTR("CHECK After"), 1, Record)},
-       "PARAM NAME=Action TYPE=ENUM id=0\n"
-       "  ENUM NAME=No Action VALUE=6\n"
-       "  ENUM NAME=Other VALUE=7\n"
-       "PARAM NAME=After TYPE=CHECK id=1\n",
-       {"Stubs must not have a setup function - 'Action''s child did."},
-       {},
-       {"After"}},
-      {"range stub with a handler stays; its INTEGER is named",
-       {makeEntry(WSTR("INTEGER Delay"), 5, Record), makeEntry(WSTR("| MIN 0"), 0, Record),
-        makeEntry(WSTR("| MAX 9"), 0)},
-       "PARAM NAME=Delay TYPE=INTEGER id=5\n"
-       "  MIN \"0\"\n"
-       "  MAX \"9\"\n",
-       {"Stubs must not have a setup function - 'Delay''s child did."},
-       {},
-       {"Delay"}},
-      {"handler without an id: nested entries first, then the element goes",
-       {makeEntry(WSTR("NODE Group"), -1, Record), makeEntry(WSTR("| CHECK Inner"), 2, Record),
-        makeEntry(WSTR("CHECK Next"), 3, Record)},
-       "PARAM NAME=Next TYPE=CHECK id=3\n",
-       {"Error - Nodes with setup functions must have IDs.  'Group' did not."},
-       {},
-       {"Inner", "Next"}},
-      {"entry below an item stub: its ENUM goes, the level goes on after the subtree",
-       {makeEntry(WSTR("NODE Outer")), makeEntry(WSTR("| ENUM Choice"), 2, Record),
-        makeEntry(WSTR("  | One"), -1, nullptr, nullptr, {WSTR("VALUE=1")}),
-        makeEntry(WSTR("    | CHECK Deeper"), 9, Record),
-        makeEntry(WSTR("  | Two"), -1, nullptr, nullptr, {WSTR("VALUE=2")}),
-        makeEntry(WSTR("| CHECK Sibling"), 3, Record), makeEntry(WSTR("CHECK Next"), 4, Record)},
-       "PARAM NAME=Outer TYPE=NODE\n"
-       "  PARAM NAME=Sibling TYPE=CHECK id=3\n"
-       "PARAM NAME=Next TYPE=CHECK id=4\n",
-       {"Child node uninitialized"},
-       {},
-       {"Sibling", "Next"}},
-      {"failing handler takes its subtree; the message is not read as a format",
-       {makeEntry(WSTR("FRAME Box"), 7, Fail), makeEntry(WSTR("| CHECK Inside"), 8, Record),
-        makeEntry(WSTR("CHECK Next"), 3, Record)},
-       "PARAM NAME=Next TYPE=CHECK id=3\n",
-       {"Cannot store 100%s of it"},
-       {},
-       {"Inside", "Box", "Next"}},
-      {"two frames of one name: only the one that failed goes",
-       {makeEntry(WSTR("FRAME Key"), 100, Record), makeEntry(WSTR("FRAME Key"), 101, Fail),
-        makeEntry(WSTR("FRAME Key"), 102, Record)},
-       "PARAM NAME=Key TYPE=FRAME id=100\n"
-       "PARAM NAME=Key TYPE=FRAME id=102\n",
-       {"Cannot store 100%s of it"},
-       {},
-       {"Key", "Key", "Key"}},
-      {"element already gone: the failed removal is reported",
-       {makeEntry(WSTR("CHECK Gone"), 5, DetachAndFail), makeEntry(WSTR("CHECK Next"), 3, Record)},
-       "PARAM NAME=Next TYPE=CHECK id=3\n",
-       {"detached"},
-       {"Failed to remove 'Component''s child node 'Gone'"},
-       {"Next"}},
-      {"range text under a NODE makes a PARAM of unknown type",
-       {makeEntry(WSTR("NODE Group")), makeEntry(WSTR("| MIN 0"), 0),
-        makeEntry(WSTR("  | CHECK Below"), 4, Record), makeEntry(WSTR("CHECK Next"), 3, Record)},
-       "PARAM NAME=Group TYPE=NODE\n"
-       "  PARAM NAME=0 TYPE=MIN id=0\n"
-       "PARAM NAME=Next TYPE=CHECK id=3\n",
-       {"Node '0' has unknown type"},
-       {},
-       {"Next"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    TearDown();
-    SetUp();
-    makeComponent();
-    const int consumed = WalkSchema(&component, c.entries.data(),
-                                    static_cast<std::uint32_t>(c.entries.size()), Save);
-    EXPECT_EQ(static_cast<int>(c.entries.size()), consumed);
-    EXPECT_EQ(c.outline, outlineOfChildren(component));
-    EXPECT_EQ(c.warnings, warnings());
-    EXPECT_EQ(c.errors, errors());
-    EXPECT_EQ(c.calls, calls());
-  }
+struct FailureCase {
+  const char* label;
+  std::vector<SchemaEntry> entries;
+  const char* outline;
+  std::vector<std::string> warnings;
+  std::vector<std::string> errors;
+  std::vector<std::string> calls;
+};
+const FailureCase kFailureCases[] = {
+    {"item stub with a handler stays; its ENUM is named",
+     {makeEntry(WSTR("ENUM Action"), 0), makeEntry(WSTR("| No Action"), -1, Record, nullptr, {WSTR("VALUE=6")}),
+      makeEntry(WSTR("| Other"), -1, nullptr, nullptr, {WSTR("VALUE=7")}),
+      makeEntry(WSTR("CHECK After"), 1, Record)},
+     "PARAM NAME=Action TYPE=ENUM id=0\n"
+     "  ENUM NAME=No Action VALUE=6\n"
+     "  ENUM NAME=Other VALUE=7\n"
+     "PARAM NAME=After TYPE=CHECK id=1\n",
+     {"Stubs must not have a setup function - 'Action''s child did."},
+     {},
+     {"After"}},
+    {"range stub with a handler stays; its INTEGER is named",
+     {makeEntry(WSTR("INTEGER Delay"), 5, Record), makeEntry(WSTR("| MIN 0"), 0, Record),
+      makeEntry(WSTR("| MAX 9"), 0)},
+     "PARAM NAME=Delay TYPE=INTEGER id=5\n"
+     "  MIN \"0\"\n"
+     "  MAX \"9\"\n",
+     {"Stubs must not have a setup function - 'Delay''s child did."},
+     {},
+     {"Delay"}},
+    {"handler without an id: nested entries first, then the element goes",
+     {makeEntry(WSTR("NODE Group"), -1, Record), makeEntry(WSTR("| CHECK Inner"), 2, Record),
+      makeEntry(WSTR("CHECK Next"), 3, Record)},
+     "PARAM NAME=Next TYPE=CHECK id=3\n",
+     {"Error - Nodes with setup functions must have IDs.  'Group' did not."},
+     {},
+     {"Inner", "Next"}},
+    {"entry below an item stub: its ENUM goes, the level goes on after the subtree",
+     {makeEntry(WSTR("NODE Outer")), makeEntry(WSTR("| ENUM Choice"), 2, Record),
+      makeEntry(WSTR("  | One"), -1, nullptr, nullptr, {WSTR("VALUE=1")}),
+      makeEntry(WSTR("    | CHECK Deeper"), 9, Record),
+      makeEntry(WSTR("  | Two"), -1, nullptr, nullptr, {WSTR("VALUE=2")}),
+      makeEntry(WSTR("| CHECK Sibling"), 3, Record), makeEntry(WSTR("CHECK Next"), 4, Record)},
+     "PARAM NAME=Outer TYPE=NODE\n"
+     "  PARAM NAME=Sibling TYPE=CHECK id=3\n"
+     "PARAM NAME=Next TYPE=CHECK id=4\n",
+     {"Child node uninitialized"},
+     {},
+     {"Sibling", "Next"}},
+    {"failing handler takes its subtree; the message is not read as a format",
+     {makeEntry(WSTR("FRAME Box"), 7, Fail), makeEntry(WSTR("| CHECK Inside"), 8, Record),
+      makeEntry(WSTR("CHECK Next"), 3, Record)},
+     "PARAM NAME=Next TYPE=CHECK id=3\n",
+     {"Cannot store 100%s of it"},
+     {},
+     {"Inside", "Box", "Next"}},
+    {"two frames of one name: only the one that failed goes",
+     {makeEntry(WSTR("FRAME Key"), 100, Record), makeEntry(WSTR("FRAME Key"), 101, Fail),
+      makeEntry(WSTR("FRAME Key"), 102, Record)},
+     "PARAM NAME=Key TYPE=FRAME id=100\n"
+     "PARAM NAME=Key TYPE=FRAME id=102\n",
+     {"Cannot store 100%s of it"},
+     {},
+     {"Key", "Key", "Key"}},
+    {"element already gone: the failed removal is reported",
+     {makeEntry(WSTR("CHECK Gone"), 5, DetachAndFail), makeEntry(WSTR("CHECK Next"), 3, Record)},
+     "PARAM NAME=Next TYPE=CHECK id=3\n",
+     {"detached"},
+     {"Failed to remove 'Component''s child node 'Gone'"},
+     {"Next"}},
+    {"range text under a NODE makes a PARAM of unknown type",
+     {makeEntry(WSTR("NODE Group")), makeEntry(WSTR("| MIN 0"), 0),
+      makeEntry(WSTR("  | CHECK Below"), 4, Record), makeEntry(WSTR("CHECK Next"), 3, Record)},
+     "PARAM NAME=Group TYPE=NODE\n"
+     "  PARAM NAME=0 TYPE=MIN id=0\n"
+     "PARAM NAME=Next TYPE=CHECK id=3\n",
+     {"Node '0' has unknown type"},
+     {},
+     {"Next"}},
+};
+
+class SaveWalkFailureRows : public SaveWalk, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SaveWalkFailureRows, FailuresBecomeWarningsAndTheWalkGoesOn) {
+  const FailureCase& c = GetParam();
+  makeComponent();
+  const int consumed = WalkSchema(&component, c.entries.data(),
+                                  static_cast<std::uint32_t>(c.entries.size()), Save);
+  EXPECT_EQ(static_cast<int>(c.entries.size()), consumed);
+  EXPECT_EQ(c.outline, outlineOfChildren(component));
+  EXPECT_EQ(c.warnings, warnings());
+  EXPECT_EQ(c.errors, errors());
+  EXPECT_EQ(c.calls, calls());
 }
+
+INSTANTIATE_TEST_SUITE_P(, SaveWalkFailureRows, ::testing::ValuesIn(kFailureCases),
+                         RowsNamedBy<&FailureCase::label>());
 
 // What a level cannot handle leaves it; at the top it reaches the caller of the walk.
 TEST_F(SaveWalk, OutlineErrorsAtTheTopLevelLeaveTheWalk) {

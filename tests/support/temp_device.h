@@ -1,31 +1,45 @@
-// A throw-away device root for one test: an empty folder that the platform is pointed at,
-// removed again at the end.
+// A throw-away device root for one test: a fresh folder below the host's temporary folder,
+// removed again at the end, with its files read and written by their device path. A test that
+// calls the platform itself has the process pointed at it for the test's length; one that
+// drives programs hands them its root instead.
 #pragma once
 
 #include "platform/device.h"
+#include "support/host_shell.h"
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
 class TempDevice {
  public:
-  TempDevice() {
+  enum class Use {
+    InThisProcess,    // files/ and state/ made, and the platform pointed at the root
+    ThroughPrograms,  // an empty root, which the programs run on it are told of
+  };
+
+  explicit TempDevice(Use use = Use::InThisProcess) : pointed_(use == Use::InThisProcess) {
+    // Tests of several processes share the temporary folder: the name is unique across them.
     static std::atomic<unsigned> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::random_device random;
     std::ostringstream name;
-    name << "qrv-device-" << stamp << "-" << counter++;
+    name << (pointed_ ? "qrv-device-" : "qrv-scenario-")
+         << std::chrono::steady_clock::now().time_since_epoch().count() << "-" << random() << "-"
+         << counter++;
     root_ = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(root_ / "files");
-    std::filesystem::create_directories(root_ / "state");
-    previous_ = device::rootDir();
-    device::setRootDir(root_.string());
+    std::filesystem::create_directories(root_);
+    if (pointed_) {
+      std::filesystem::create_directories(root_ / "files");
+      std::filesystem::create_directories(root_ / "state");
+      previous_ = device::rootDir();
+      device::setRootDir(root_.string());
+    }
   }
   ~TempDevice() {
-    device::setRootDir(previous_);
+    if (pointed_) device::setRootDir(previous_);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
@@ -37,18 +51,13 @@ class TempDevice {
   std::filesystem::path file(const std::string& relative) const { return root_ / "files" / relative; }
 
   void writeFile(const std::string& relative, const std::string& content) const {
-    auto path = file(relative);
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
+    writeHostFile(file(relative), content);
   }
-  std::string readFile(const std::string& relative) const {
-    std::ifstream in(file(relative), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  std::string readFile(const std::string& relative) const { return readHostFile(file(relative)); }
+  bool exists(const std::string& relative) const { return std::filesystem::exists(file(relative)); }
 
  private:
   std::filesystem::path root_;
   std::string previous_;
+  bool pointed_;
 };
