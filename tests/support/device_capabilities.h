@@ -65,9 +65,9 @@ inline bool deviceHasItsOwnRegistry() {
 // window is listed for the moment of the question and the list is put back as it was.
 inline bool deviceJournalsMessages() {
   std::vector<std::string> listed = device::readStateLines("windows");
-  device::appendStateLine("windows", "QRV capability probe\tQRV capability probe");
+  (void)device::appendStateLine("windows", "QRV capability probe\tQRV capability probe");
   bool found = FindWindowW(WSTR("QRV capability probe"), WSTR("QRV capability probe")) != nullptr;
-  device::clearStateFile("windows");
-  for (const std::string& line : listed) device::appendStateLine("windows", line);
+  (void)device::clearStateFile("windows");
+  for (const std::string& line : listed) (void)device::appendStateLine("windows", line);
   return found;
 }
