@@ -11,17 +11,8 @@
 namespace plugintest {
 namespace {
 
-class ExportsTest : public ::testing::Test {
+class ExportsTest : public PluginDeviceTest {
  protected:
-  void store(const DeviceSettings& d) {
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
-    (void)device::clearStateFile("calls");
-  }
-  DeviceSettings read() {
-    DeviceSettings d;
-    EXPECT_TRUE(readDeviceSettings(d)) << device::registryStatus().problem();
-    return d;
-  }
   std::vector<std::string> calls() { return device::readStateLines("calls"); }
 
   // Applies a component given as text; returns the result and fills the report's texts.
@@ -34,8 +25,6 @@ class ExportsTest : public ::testing::Test {
     if (errors) *errors = report.texts("ERROR");
     return result;
   }
-
-  TempDevice device_;
 };
 
 TEST_F(ExportsTest, SaveWritesTheWholeTreeOfTheNewestVersion) {

@@ -50,17 +50,8 @@ std::string hotkeyList(const std::string& frames) {
          "</PARAM>";
 }
 
-class KeptValuesTest : public ::testing::Test {
+class KeptValuesTest : public PluginDeviceTest {
  protected:
-  void store(const DeviceSettings& d) {
-    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
-    (void)device::clearStateFile("calls");
-  }
-  DeviceSettings read() {
-    DeviceSettings d;
-    EXPECT_TRUE(readDeviceSettings(d)) << device::registryStatus().problem();
-    return d;
-  }
   // Applies the component; the report's warnings (no error is expected).
   std::vector<std::string> apply(const std::string& inner) {
     Document configuration(inConfiguration(component(inner)));
@@ -69,8 +60,6 @@ class KeptValuesTest : public ::testing::Test {
     EXPECT_EQ(report.texts("ERROR"), std::vector<std::string>{});
     return report.texts("WARNING");
   }
-
-  TempDevice device_;
 };
 
 TEST_F(KeptValuesTest, APasswordIsStoredOnlyWhenTheDeviceCanGiveItBackAndAnExportEncodeIt) {

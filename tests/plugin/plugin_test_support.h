@@ -6,6 +6,7 @@
 #include "platform/device.h"
 #include "platform/xmldom.h"
 #include "plugin/entry/exports.h"
+#include "support/temp_device.h"
 #include "support/xml_document.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,23 @@ inline DeviceSettings sampleDevice() {
   d.errorPages = pages;
   return d;
 }
+
+// A test on a device of its own, whose settings it stores and reads back directly.
+class PluginDeviceTest : public ::testing::Test {
+ protected:
+  // Stores the settings and forgets the library calls that storing them made.
+  void store(const DeviceSettings& d) {
+    ASSERT_TRUE(writeDeviceSettings(d)) << device::registryStatus().problem();
+    (void)device::clearStateFile("calls");
+  }
+  DeviceSettings read() {
+    DeviceSettings d;
+    EXPECT_TRUE(readDeviceSettings(d)) << device::registryStatus().problem();
+    return d;
+  }
+
+  TempDevice device_;
+};
 
 inline std::string inConfiguration(const std::string& component) {
   return R"(<PARAM NAME="Device Configuration" TYPE="CONFIGURATION">)" + component + "</PARAM>";

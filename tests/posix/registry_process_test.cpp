@@ -2,6 +2,7 @@
 #include "platform/device.h"
 #include "platform/registry.h"
 
+#include "registry_numbers.h"
 #include "support/temp_device.h"
 
 #include <gtest/gtest.h>
@@ -15,26 +16,6 @@ namespace {
 
 const WCHAR kKey[] = WSTR("Software\\Corvane\\Shared");
 
-LONG setNumber(const WCHAR* name, DWORD number) {
-  HKEY key = nullptr;
-  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                &key, nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4);
-  RegCloseKey(key);
-  return status;
-}
-
-LONG getNumber(const WCHAR* name, DWORD& number) {
-  HKEY key = nullptr;
-  LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key);
-  if (status != ERROR_SUCCESS) return status;
-  DWORD size = 4;
-  status = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size);
-  RegCloseKey(key);
-  return status;
-}
-
 int waitFor(pid_t pid) {
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid) return -1;
@@ -44,17 +25,18 @@ int waitFor(pid_t pid) {
 TEST(RegistryProcesses, ValueWrittenByOneProcessIsReadByAnother) {
   TempDevice dev;
   DWORD number = 0;
-  ASSERT_EQ(setNumber(WSTR("fromParent"), 7), ERROR_SUCCESS);
-  ASSERT_EQ(getNumber(WSTR("fromParent"), number), ERROR_SUCCESS);  // the parent caches the file
+  ASSERT_EQ(setNumber(kKey, WSTR("fromParent"), 7), ERROR_SUCCESS);
+  // The parent caches the file.
+  ASSERT_EQ(getNumber(kKey, WSTR("fromParent"), number), ERROR_SUCCESS);
   pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     DWORD seen = 0;
-    if (getNumber(WSTR("fromParent"), seen) != ERROR_SUCCESS || seen != 7) ::_exit(1);
-    ::_exit(setNumber(WSTR("fromChild"), 42) == ERROR_SUCCESS ? 0 : 2);
+    if (getNumber(kKey, WSTR("fromParent"), seen) != ERROR_SUCCESS || seen != 7) ::_exit(1);
+    ::_exit(setNumber(kKey, WSTR("fromChild"), 42) == ERROR_SUCCESS ? 0 : 2);
   }
   ASSERT_EQ(waitFor(pid), 0);
-  ASSERT_EQ(getNumber(WSTR("FROMCHILD"), number), ERROR_SUCCESS);
+  ASSERT_EQ(getNumber(kKey, WSTR("FROMCHILD"), number), ERROR_SUCCESS);
   EXPECT_EQ(number, 42u);
 }
 
@@ -68,10 +50,10 @@ TEST(RegistryProcesses, ConcurrentWritersOfOneKeyLoseNothing) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       for (DWORD i = 1; i <= kWrites; ++i) {
-        if (setNumber(names[c], i) != ERROR_SUCCESS) ::_exit(1);
+        if (setNumber(kKey, names[c], i) != ERROR_SUCCESS) ::_exit(1);
         // Every value of this process written so far is still there.
         DWORD seen = 0;
-        if (getNumber(names[c], seen) != ERROR_SUCCESS || seen != i) ::_exit(2);
+        if (getNumber(kKey, names[c], seen) != ERROR_SUCCESS || seen != i) ::_exit(2);
       }
       ::_exit(0);
     }
@@ -80,7 +62,7 @@ TEST(RegistryProcesses, ConcurrentWritersOfOneKeyLoseNothing) {
   for (pid_t pid : children) EXPECT_EQ(waitFor(pid), 0);
   for (const WCHAR* name : names) {
     DWORD number = 0;
-    ASSERT_EQ(getNumber(name, number), ERROR_SUCCESS);
+    ASSERT_EQ(getNumber(kKey, name, number), ERROR_SUCCESS);
     EXPECT_EQ(number, static_cast<DWORD>(kWrites));
   }
 }
@@ -90,7 +72,7 @@ TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesALoadableFile) {
   // A registry of some size, so that each write takes a while.
   for (DWORD i = 0; i < 100; ++i) {
     Text name = WSTR("base") + textFromUtf8(std::to_string(i));
-    ASSERT_EQ(setNumber(name.c_str(), i), ERROR_SUCCESS);
+    ASSERT_EQ(setNumber(kKey, name.c_str(), i), ERROR_SUCCESS);
   }
   std::mt19937 random(12345);
   constexpr int kKills = 200;
@@ -99,22 +81,22 @@ TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesALoadableFile) {
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      for (DWORD i = 1;; ++i) setNumber(WSTR("counter"), i);
+      for (DWORD i = 1;; ++i) setNumber(kKey, WSTR("counter"), i);
     }
     ::usleep(std::uniform_int_distribution<int>(0, 3000)(random));
     ::kill(pid, SIGKILL);
     ASSERT_EQ(waitFor(pid), 128 + SIGKILL);
     DWORD number = 0;
-    LONG status = getNumber(WSTR("counter"), number);
+    LONG status = getNumber(kKey, WSTR("counter"), number);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
         << "round " << round << ": " << status << " " << device::registryStatus().problem();
     DWORD base = 0;
-    ASSERT_EQ(getNumber(WSTR("base99"), base), ERROR_SUCCESS) << "round " << round;
+    ASSERT_EQ(getNumber(kKey, WSTR("base99"), base), ERROR_SUCCESS) << "round " << round;
     EXPECT_EQ(base, 99u);
     if (status == ERROR_SUCCESS) last = number;
   }
   // A writer that comes after them all still works.
-  EXPECT_EQ(setNumber(WSTR("counter"), last + 1), ERROR_SUCCESS);
+  EXPECT_EQ(setNumber(kKey, WSTR("counter"), last + 1), ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/posix/registry_store.h"
 #include "platform/registry.h"
 
+#include "registry_numbers.h"
 #include "support/temp_device.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +18,10 @@ namespace {
 
 const WCHAR kKey[] = WSTR("Software\\Corvane\\Transaction");
 
-LONG setNumber(const WCHAR* name, DWORD number) {
-  HKEY key = nullptr;
-  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                &key, nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4);
-  RegCloseKey(key);
-  return status;
-}
-
 // The number, or -1 when it cannot be read.
 long number(const WCHAR* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
-  DWORD value = 0, size = 4;
-  LONG status = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? long(value) : -1;
+  DWORD value = 0;
+  return getNumber(kKey, name, value) == ERROR_SUCCESS ? long(value) : -1;
 }
 
 // What another process reads of a value now.
@@ -79,13 +66,13 @@ class Faults {
 
 TEST(RegistryTransaction, WritesUnderTheDeviceLockLandTogetherWhenItIsLetGo) {
   TempDevice dev;
-  ASSERT_EQ(setNumber(WSTR("a"), 1), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 1), ERROR_SUCCESS);
   Faults counter;
   {
     device::Lock lock;
     ASSERT_TRUE(lock.held());
-    for (DWORD i = 2; i <= 40; ++i) ASSERT_EQ(setNumber(WSTR("a"), i), ERROR_SUCCESS);
-    ASSERT_EQ(setNumber(WSTR("b"), 7), ERROR_SUCCESS);
+    for (DWORD i = 2; i <= 40; ++i) ASSERT_EQ(setNumber(kKey, WSTR("a"), i), ERROR_SUCCESS);
+    ASSERT_EQ(setNumber(kKey, WSTR("b"), 7), ERROR_SUCCESS);
     EXPECT_EQ(number(WSTR("a")), 40) << "the call reads its own writes";
     EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 1) << "others see the state before the call";
     EXPECT_EQ(numberSeenByAnotherProcess(WSTR("b")), -1);
@@ -98,13 +85,13 @@ TEST(RegistryTransaction, WritesUnderTheDeviceLockLandTogetherWhenItIsLetGo) {
 
 TEST(RegistryTransaction, NestedLocksCommitOnceAtTheOutermostAndUnchangedCallsNotAtAll) {
   TempDevice dev;
-  ASSERT_EQ(setNumber(WSTR("a"), 1), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 1), ERROR_SUCCESS);
   Faults counter;
   {
     device::Lock outer;
     {
       device::Lock inner;
-      ASSERT_EQ(setNumber(WSTR("a"), 2), ERROR_SUCCESS);
+      ASSERT_EQ(setNumber(kKey, WSTR("a"), 2), ERROR_SUCCESS);
     }
     EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 1);
     EXPECT_EQ(counter.replaces, 0);
@@ -112,7 +99,7 @@ TEST(RegistryTransaction, NestedLocksCommitOnceAtTheOutermostAndUnchangedCallsNo
   EXPECT_EQ(counter.replaces, 1);
   {
     device::Lock again;
-    ASSERT_EQ(setNumber(WSTR("a"), 2), ERROR_SUCCESS);  // the value it has
+    ASSERT_EQ(setNumber(kKey, WSTR("a"), 2), ERROR_SUCCESS);  // the value it has
     EXPECT_EQ(number(WSTR("a")), 2);
   }
   EXPECT_EQ(counter.replaces, 1) << "a call that changed nothing writes nothing";
@@ -121,19 +108,19 @@ TEST(RegistryTransaction, NestedLocksCommitOnceAtTheOutermostAndUnchangedCallsNo
 TEST(RegistryTransaction, FlushCommitsWhatWasWrittenSoFar) {
   TempDevice dev;
   device::Lock lock;
-  ASSERT_EQ(setNumber(WSTR("a"), 5), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 5), ERROR_SUCCESS);
   EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), -1);
   EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
   EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 5);
-  ASSERT_EQ(setNumber(WSTR("a"), 6), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 6), ERROR_SUCCESS);
   EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 5);
 }
 
 TEST(RegistryTransaction, WriteOutsideACallIsCommittedAtOnce) {
   TempDevice dev;
-  ASSERT_EQ(setNumber(WSTR("a"), 1), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 1), ERROR_SUCCESS);
   Faults counter;
-  ASSERT_EQ(setNumber(WSTR("a"), 3), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 3), ERROR_SUCCESS);
   EXPECT_EQ(counter.replaces, 1);
   EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 3);
 }
@@ -158,14 +145,14 @@ TEST(RegistryTransaction, EveryStepOfACommitLeavesTheStateBeforeOrAfter) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDevice dev;
-    ASSERT_EQ(setNumber(WSTR("a"), 1), ERROR_SUCCESS);
-    ASSERT_EQ(setNumber(WSTR("b"), 1), ERROR_SUCCESS);
+    ASSERT_EQ(setNumber(kKey, WSTR("a"), 1), ERROR_SUCCESS);
+    ASSERT_EQ(setNumber(kKey, WSTR("b"), 1), ERROR_SUCCESS);
     const std::string before = fileText(dev);
     {
       Faults faults(c.step, c.fault);
       device::Lock lock;
-      ASSERT_EQ(setNumber(WSTR("a"), 2), ERROR_SUCCESS);
-      ASSERT_EQ(setNumber(WSTR("b"), 2), ERROR_SUCCESS);
+      ASSERT_EQ(setNumber(kKey, WSTR("a"), 2), ERROR_SUCCESS);
+      ASSERT_EQ(setNumber(kKey, WSTR("b"), 2), ERROR_SUCCESS);
       EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_WRITE_FAULT) << "a failed commit is said";
     }
     const long expected = c.after ? 2 : 1;
@@ -176,7 +163,7 @@ TEST(RegistryTransaction, EveryStepOfACommitLeavesTheStateBeforeOrAfter) {
       EXPECT_EQ(fileText(dev), before);
     }
     // The registry goes on working: the next write lands.
-    ASSERT_EQ(setNumber(WSTR("a"), 9), ERROR_SUCCESS);
+    ASSERT_EQ(setNumber(kKey, WSTR("a"), 9), ERROR_SUCCESS);
     EXPECT_EQ(numberSeenByAnotherProcess(WSTR("a")), 9);
     EXPECT_EQ(numberSeenByAnotherProcess(WSTR("b")), expected);
   }
@@ -184,11 +171,11 @@ TEST(RegistryTransaction, EveryStepOfACommitLeavesTheStateBeforeOrAfter) {
 
 TEST(RegistryTransaction, AFailedWriteOutsideACallLeavesTheFileAsItWas) {
   TempDevice dev;
-  ASSERT_EQ(setNumber(WSTR("a"), 1), ERROR_SUCCESS);
+  ASSERT_EQ(setNumber(kKey, WSTR("a"), 1), ERROR_SUCCESS);
   const std::string before = fileText(dev);
   {
     Faults faults(regstore::Step::Write, regstore::Fault::Fail);
-    EXPECT_EQ(setNumber(WSTR("a"), 2), ERROR_WRITE_FAULT);
+    EXPECT_EQ(setNumber(kKey, WSTR("a"), 2), ERROR_WRITE_FAULT);
   }
   EXPECT_EQ(fileText(dev), before);
   EXPECT_EQ(number(WSTR("a")), 1);
